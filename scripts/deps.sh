@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages kv needs, and only those that are missing.
+# Usage: scripts/deps.sh build|test|run ...
+set -euo pipefail
+
+build=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libicu-dev libcli11-dev
+       nlohmann-json3-dev libgtest-dev libgmock-dev)
+test=(libbenchmark-dev qt6-base-dev libreoffice-writer-nogui zip unzip)
+run=(qt6-base-dev libreoffice-writer-nogui)
+
+wanted=()
+for group in "$@"; do
+  case "$group" in
+    build) wanted+=("${build[@]}") ;;
+    test) wanted+=("${test[@]}") ;;
+    run) wanted+=("${run[@]}") ;;
+    *) echo "deps.sh: unknown group $group" >&2; exit 64 ;;
+  esac
+done
+
+missing=()
+for pkg in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+echo "Installing: ${missing[*]}" >&2
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -1,0 +1,18 @@
+// The word processor of kv: its own document model over .docx packages; .doc documents
+// go through LibreOffice.
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "word/word_application.h"
+
+namespace kv::word {
+
+struct EngineOptions {
+  std::chrono::seconds ConversionTimeLimit{120};  // per LibreOffice run
+};
+
+std::unique_ptr<WordApplication> CreateDocxApplication(const EngineOptions& options = {});
+
+}  // namespace kv::word

@@ -1,0 +1,40 @@
+// Text and number rules shared by every check. Text is UTF-8 throughout the program;
+// these rules count characters (code points), not bytes.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kv::word {
+
+// A blank: code 32 or less, or the no-break space.
+bool IsBlank(char32_t c);
+// A dash: the non-breaking hyphen (code 30), the en dash or the em dash.
+bool IsDash(char32_t c);
+
+std::string TrimBlanks(const std::string& text);
+std::string NormalizeText(const std::string& text);
+std::string StripSeparators(const std::string& text);
+std::string PatternToText(const std::string& pattern);
+std::string ReplaceText(const std::string& text, const std::string& search,
+                        const std::string& replacement);
+std::string DecimalSeparator();
+
+// The number rules behind the cell readers, from a trimmed cell text ("<error>" for a
+// cell that cannot be read): -1 for an unreadable number, 0 for an empty text.
+double TextNumber(const std::string& cellText, const std::string& decimalSeparator);
+std::int16_t TextInteger(const std::string& cellText);
+std::int32_t TextLong(const std::string& cellText);
+
+// A general numeric test, as for a number typed by a person: optional blanks and sign,
+// digits with at most one decimal point. Gives the value, or nothing.
+std::optional<double> ReadNumeric(const std::string& text);
+
+// UTF-8 <-> UTF-32, for rules that work character by character.
+std::u32string ToUtf32(const std::string& text);
+std::string ToUtf8(const std::u32string& text);
+
+inline const std::string kErrorText = "<error>";
+
+}  // namespace kv::word

@@ -1,0 +1,48 @@
+#include "report/msg_handler.h"
+
+#include <gtest/gtest.h>
+
+namespace kv::report {
+namespace {
+
+TEST(MsgHandler, HoldsFiftyMessagesThenTheOverflowLine) {
+  msg_handler list;
+  list.Init(50, "Maximum number of errors exceeded");
+  for (int i = 1; i <= 60; ++i) list.Add("m" + std::to_string(i));
+  EXPECT_EQ(list.Count(), 51);
+  EXPECT_EQ(list.Message(50), "m50");
+  EXPECT_EQ(list.Message(51), "Maximum number of errors exceeded");
+  EXPECT_EQ(list.Message(52), "");
+}
+
+TEST(MsgHandler, WithoutOverflowLineStopsAtTheLimit) {
+  msg_handler list;
+  list.Init(2, "");
+  EXPECT_EQ(list.Add("a"), -1);
+  EXPECT_EQ(list.Add("b"), -1);
+  EXPECT_EQ(list.Add("c"), 0);
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Text(), "a\nb");
+}
+
+TEST(MsgHandler, LimitZeroStoresTheOverflowLineFirst) {
+  msg_handler list;
+  list.Init(0, "full");
+  EXPECT_EQ(list.Add("x"), 0);
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Message(1), "full");
+  EXPECT_EQ(list.Message(0), "");
+  EXPECT_EQ(list.Message(-1), "");
+}
+
+TEST(MsgHandler, TextOfEmptyListIsEmptyAndEqualTextsAreKept) {
+  msg_handler list;
+  list.Init(5, "o");
+  EXPECT_EQ(list.Text(), "");
+  list.Add("same");
+  list.Add("same");
+  EXPECT_EQ(list.Text(), "same\nsame");
+}
+
+}  // namespace
+}  // namespace kv::report

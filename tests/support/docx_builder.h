@@ -1,0 +1,48 @@
+// Writes real .docx packages for tests: paragraphs and tables, with the awkward parts
+// of real documents (runs split mid-word, tabs, merged cells, tracked changes, fields)
+// available where a test needs them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kv::testing {
+
+struct CellSpec {
+  std::vector<std::string> paragraphs{""};  // one paragraph per entry, plain text
+  int gridSpan = 1;                         // horizontal merge
+  enum class VMerge { None, Restart, Continue } vmerge = VMerge::None;
+  std::string rawContentXml;  // when not empty: the cell's block content verbatim
+  std::string fill;           // existing shading (hex colour), "" for none
+};
+
+struct TableSpec {
+  std::vector<std::vector<CellSpec>> rows;
+};
+
+// A table of plain one-paragraph cells.
+TableSpec SimpleTable(const std::vector<std::vector<std::string>>& cells);
+
+class DocxBuilder {
+ public:
+  // A paragraph of plain text in one run.
+  DocxBuilder& Paragraph(const std::string& text);
+  // A paragraph whose text is split into the given runs.
+  DocxBuilder& ParagraphRuns(const std::vector<std::string>& runs);
+  // A paragraph given as raw WordprocessingML (<w:p>...</w:p>), for tabs, breaks,
+  // symbols, fields, tracked changes and content controls.
+  DocxBuilder& RawParagraph(const std::string& paragraphXml);
+  DocxBuilder& Table(const TableSpec& table);
+
+  std::string DocumentXml() const;
+  // Writes a complete package: content types, relationships, document, styles, settings.
+  void Save(const std::string& path) const;
+
+ private:
+  std::vector<std::string> blocks_;  // body blocks as XML, in order
+};
+
+// XML-escapes text for w:t content.
+std::string XmlEscape(const std::string& text);
+
+}  // namespace kv::testing
