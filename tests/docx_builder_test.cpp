@@ -50,9 +50,14 @@ TEST(DocxBuilder, WritesEveryPartOfAMinimalPackage) {
 
 TEST(DocxBuilder, CellsCarryMergesAndShading) {
   TableSpec table;
-  CellSpec first{
-      .paragraphs = {"x"}, .gridSpan = 2, .vmerge = CellSpec::VMerge::Restart, .fill = "FF0000"};
-  CellSpec below{.gridSpan = 2, .vmerge = CellSpec::VMerge::Continue};
+  CellSpec first;
+  first.paragraphs = {"x"};
+  first.gridSpan = 2;
+  first.vmerge = CellSpec::VMerge::Restart;
+  first.fill = "FF0000";
+  CellSpec below;
+  below.gridSpan = 2;
+  below.vmerge = CellSpec::VMerge::Continue;
   table.rows = {{first}, {below}};
   std::string xml = DocxBuilder().Table(table).DocumentXml();
   EXPECT_NE(xml.find("<w:gridSpan w:val=\"2\"/><w:vMerge w:val=\"restart\"/>"
