@@ -10,8 +10,11 @@ namespace kv::word {
 
 // A blank: code 32 or less, or the no-break space.
 bool IsBlank(char32_t c);
-// A dash: the non-breaking hyphen (code 30), the en dash or the em dash.
+// A dash: the non-breaking hyphen (code 30, or U+2011), the en dash or the em dash.
 bool IsDash(char32_t c);
+// The optional hyphen: code 31, or the Unicode soft hyphen U+00AD.
+bool IsOptionalHyphen(char32_t c);
+std::string RemoveOptionalHyphens(const std::string& text);
 
 std::string TrimBlanks(const std::string& text);
 std::string NormalizeText(const std::string& text);
