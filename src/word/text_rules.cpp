@@ -1,5 +1,6 @@
 #include "word/text_rules.h"
 
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
 #include <charconv>
@@ -207,6 +208,11 @@ std::int32_t TextLong(const std::string& cellText) {
 
 std::optional<double> ReadNumeric(const std::string& text) {
   return ParsePlainDecimal(ToUtf32(TrimBlanks(text)), U'.');
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  return icu::UnicodeString::fromUTF8(a).caseCompare(icu::UnicodeString::fromUTF8(b),
+                                                     U_FOLD_CASE_DEFAULT) == 0;
 }
 
 }  // namespace kv::word
