@@ -10,8 +10,11 @@ namespace kv::word {
 
 // A blank: code 32 or less, or the no-break space.
 bool IsBlank(char32_t c);
-// A dash: the non-breaking hyphen (code 30), the en dash or the em dash.
+// A dash: the non-breaking hyphen (code 30, or U+2011), the en dash or the em dash.
 bool IsDash(char32_t c);
+// The optional hyphen: code 31, or the Unicode soft hyphen U+00AD.
+bool IsOptionalHyphen(char32_t c);
+std::string RemoveOptionalHyphens(const std::string& text);
 
 std::string TrimBlanks(const std::string& text);
 std::string NormalizeText(const std::string& text);
@@ -30,6 +33,10 @@ std::int32_t TextLong(const std::string& cellText);
 // A general numeric test, as for a number typed by a person: optional blanks and sign,
 // digits with at most one decimal point. Gives the value, or nothing.
 std::optional<double> ReadNumeric(const std::string& text);
+
+// Equal when compared without regard to letter case (Unicode case folding, so Cyrillic
+// letters too).
+bool EqualIgnoringCase(const std::string& a, const std::string& b);
 
 // UTF-8 <-> UTF-32, for rules that work character by character.
 std::u32string ToUtf32(const std::string& text);
