@@ -195,7 +195,7 @@ TEST_F(DriverEndToEnd, RussianDocumentGetsRussianSummaryAndBox) {
 TEST_F(DriverEndToEnd, JsonReportDescribesTheRun) {
   const ChosenDocument chosen(dir / "a-0123.1-we.docx", UnstructuredDocument());
   const KvRun run = Run({"--json", chosen.path});
-  const auto report = nlohmann::json::parse(run.out);
+  const auto report = nlohmann::ordered_json::parse(run.out);
   std::vector<std::string> keys;
   for (const auto& item : report.items()) keys.push_back(item.key());
   EXPECT_THAT(keys, ElementsAre("file", "validated_copy", "language", "project_number", "errors",

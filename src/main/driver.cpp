@@ -183,8 +183,8 @@ void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options) {
 }
 
 void ReportCannotOpen(RunContext& ctx) {
-  if (!ctx.Document.OpenFailure.empty())
-    ctx.WriteLog("File cannot be opened: " + ctx.Document.OpenFailure);
+  const std::string& reason = ctx.Document.OpenFailure;
+  ctx.WriteLog(reason.empty() ? "File cannot be opened" : "File cannot be opened: " + reason);
   ctx.Frontend.MessageBox(ctx.TextCatalogue.BoxErrorTitle + "\n" + ctx.TextCatalogue.BoxCannotOpen,
                           Banner, ui::Icon::Exclamation);
 }
@@ -272,7 +272,7 @@ void ResetValidationState(RunContext& ctx) {
 
 RunResult Main(RunContext& ctx, const RunOptions& options) {
   RunResult result;
-  if (!ctx.RunLog.OpenLog()) {
+  if (!ctx.RunLog.OpenLog(options.LogPath)) {
     result.Outcome = RunOutcome::LogUnavailable;
     return result;
   }

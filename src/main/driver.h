@@ -29,6 +29,7 @@ struct RunResult {
 };
 
 struct RunOptions {
+  std::string LogPath = "kv.log";  // in the working folder
   // Receives a one-line notice before a slow step (converting a .doc with LibreOffice).
   std::function<void(const std::string&)> Notice;
 };

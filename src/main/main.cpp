@@ -20,7 +20,9 @@ bool EnvironmentHas(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
-int Validate(const run::CommandLine& options) {
+int Validate(run::CommandLine options) {
+  // The chooser gives full paths; a FILE typed relative to the working folder becomes one.
+  if (!options.file.empty()) options.file = std::filesystem::absolute(options.file).string();
   const run::Surroundings surroundings{
       EnvironmentHas("DISPLAY") || EnvironmentHas("WAYLAND_DISPLAY"), isatty(STDIN_FILENO) == 1};
   auto frontend = run::ChooseFrontend(options, surroundings, std::cin, std::cerr);
