@@ -12,8 +12,8 @@ std::variant<CommandLine, int> Parse(std::vector<const char*> arguments, std::st
                                      std::string* err = nullptr) {
   arguments.insert(arguments.begin(), "kv");
   std::ostringstream outStream, errStream;
-  auto parsed = ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), outStream,
-                                 errStream);
+  auto parsed =
+      ParseCommandLine(static_cast<int>(arguments.size()), arguments.data(), outStream, errStream);
   if (out != nullptr) *out = outStream.str();
   if (err != nullptr) *err = errStream.str();
   return parsed;
@@ -67,12 +67,27 @@ struct FrontendCase {
 
 TEST(ChooseFrontend, FileAndGrantAnswerFollowTheOptionsAndTheTerminal) {
   const FrontendCase cases[] = {
-      {"file, --pdg yes", {false, true, "/p/1234-we.doc"}, {false, true}, "n\n", "/p/1234-we.doc",
-       true, false},
-      {"file, asked on a terminal", {false, {}, "/p/1234-we.doc"}, {false, true}, "y\n",
-       "/p/1234-we.doc", true, true},
-      {"file, no terminal: No", {false, {}, "/p/1234-we.doc"}, {false, false}, "y\n",
-       "/p/1234-we.doc", false, false},
+      {"file, --pdg yes",
+       {false, true, "/p/1234-we.doc"},
+       {false, true},
+       "n\n",
+       "/p/1234-we.doc",
+       true,
+       false},
+      {"file, asked on a terminal",
+       {false, {}, "/p/1234-we.doc"},
+       {false, true},
+       "y\n",
+       "/p/1234-we.doc",
+       true,
+       true},
+      {"file, no terminal: No",
+       {false, {}, "/p/1234-we.doc"},
+       {false, false},
+       "y\n",
+       "/p/1234-we.doc",
+       false,
+       false},
       {"terminal, --pdg no", {false, false, ""}, {false, true}, "\ny\n", "", false, false},
       {"piped terminal: No", {false, {}, ""}, {false, false}, "\ny\n", "", false, false},
       {"terminal asks", {false, {}, ""}, {false, true}, "\nn\n", "", false, true},
@@ -81,8 +96,9 @@ TEST(ChooseFrontend, FileAndGrantAnswerFollowTheOptionsAndTheTerminal) {
     std::istringstream in(c.input);
     std::ostringstream err;
     auto frontend = ChooseFrontend(c.options, c.surroundings, in, err);
-    EXPECT_EQ(frontend->ChooseOpenFile("", "", "MS Word document|*.doc", "doc", "Validate workplan"),
-              c.expectedFile)
+    EXPECT_EQ(
+        frontend->ChooseOpenFile("", "", "MS Word document|*.doc", "doc", "Validate workplan"),
+        c.expectedFile)
         << c.name;
     EXPECT_EQ(frontend->AskYesNo("Is this a Project Development Grant?", "Duration<9 months"),
               c.expectedAnswer)

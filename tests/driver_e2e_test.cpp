@@ -89,8 +89,8 @@ class DriverEndToEnd : public ::testing::Test {
  protected:
   KvRun Run(std::vector<std::string> arguments, std::vector<std::string> environment = {},
             std::string input = "") {
-    return RunKv({dir.path().string(), std::move(arguments), std::move(environment),
-                  std::move(input)});
+    return RunKv(
+        {dir.path().string(), std::move(arguments), std::move(environment), std::move(input)});
   }
   std::vector<std::string> Log() const { return WithoutDates(LogLines(dir.path().string())); }
 
@@ -103,9 +103,9 @@ TEST_F(DriverEndToEnd, NoFileChosenEndsWithTheEnglishBoxAndStatus2) {
   EXPECT_EQ(run.status, 2);
   // Without FILE the terminal asks for the path and shows the box.
   EXPECT_THAT(run.err, HasSubstr("DO Ruvaveruz 1.2.4\nNo file selected\nValidation terminated\n"));
-  EXPECT_THAT(Log(), ElementsAre(kBanner, std::string("Validation start: ") + kDate,
-                                 "No file selected.",
-                                 std::string("Validation completed: ") + kDate));
+  EXPECT_THAT(Log(),
+              ElementsAre(kBanner, std::string("Validation start: ") + kDate, "No file selected.",
+                          std::string("Validation completed: ") + kDate));
   EXPECT_EQ(run.out, "");
   bystander.ExpectUnchanged();
 }
@@ -125,9 +125,9 @@ TEST_F(DriverEndToEnd, RefusedNameShowsOnlyTheNameBoxAndLeavesNoCopy) {
   EXPECT_EQ(run.status, 2);
   EXPECT_THAT(run.err, HasSubstr("Incorrect file name:\n" + chosen.path + "\n"));
   EXPECT_THAT(run.err, Not(HasSubstr("Validation completed")));
-  EXPECT_THAT(Log(), ElementsAre(kBanner, std::string("Validation start: ") + kDate,
-                                 "File: " + chosen.path, "Incorrect file name",
-                                 std::string("Validation completed: ") + kDate));
+  EXPECT_THAT(
+      Log(), ElementsAre(kBanner, std::string("Validation start: ") + kDate, "File: " + chosen.path,
+                         "Incorrect file name", std::string("Validation completed: ") + kDate));
   EXPECT_FALSE(fs::exists(dir / "workplan-validated.docx"));
   chosen.ExpectUnchanged();
 }
@@ -141,10 +141,10 @@ TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsBothBoxes) {
             "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\n");
   const auto log = Log();
   ASSERT_EQ(log.size(), 7u);
-  EXPECT_THAT(std::vector<std::string>(log.begin(), log.begin() + 5),
-              ElementsAre(kBanner, std::string("Validation start: ") + kDate,
-                          "File: " + chosen.path, "Initializing constants...",
-                          "Initializing data..."));
+  EXPECT_THAT(
+      std::vector<std::string>(log.begin(), log.begin() + 5),
+      ElementsAre(kBanner, std::string("Validation start: ") + kDate, "File: " + chosen.path,
+                  "Initializing constants...", "Initializing data..."));
   EXPECT_THAT(log[5], StartsWith("File cannot be opened: "));
   EXPECT_EQ(log[6], std::string("Validation completed: ") + kDate);
   EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
@@ -164,11 +164,11 @@ TEST_F(DriverEndToEnd, FindingsAreTypedAtTheTopOfTheSavedCopy) {
   expected.push_back("Second paragraph.");
   EXPECT_THAT(WithoutDates(BodyParagraphs(copy)), ElementsAreArray(expected));
 
-  const std::string warningsLine = report["warnings"].empty()
-                                       ? "No warnings"
-                                       : "Warnings listed in file " + copy;
-  EXPECT_THAT(run.err, HasSubstr("DO Ruvaveruz 1.2.4: Validation completed\nErrors listed in file " +
-                                 copy + "\n" + warningsLine + "\n"));
+  const std::string warningsLine =
+      report["warnings"].empty() ? "No warnings" : "Warnings listed in file " + copy;
+  EXPECT_THAT(run.err,
+              HasSubstr("DO Ruvaveruz 1.2.4: Validation completed\nErrors listed in file " + copy +
+                        "\n" + warningsLine + "\n"));
   const auto log = Log();
   EXPECT_THAT(log, ::testing::Contains("Incorrect document structure"));
   EXPECT_THAT(log, ::testing::Contains(std::to_string(report["errors"].size()) + " errors found"));
@@ -248,8 +248,7 @@ TEST_F(DriverEndToEnd, UnexpectedFailureEndsAbnormallyAndLeavesTheCopy) {
     chosen.ExpectUnchanged();
   }
   // The copy is left as the failure found it: no summary was typed into it.
-  EXPECT_THAT(BodyParagraphs(dir / "1234-we-validated.docx").front(),
-              Not(StartsWith(kBanner)));
+  EXPECT_THAT(BodyParagraphs(dir / "1234-we-validated.docx").front(), Not(StartsWith(kBanner)));
 }
 
 TEST_F(DriverEndToEnd, FailureBeforeTheCatalogueStillExplainsItself) {
@@ -266,9 +265,9 @@ TEST_F(DriverEndToEnd, LogIsRecreatedWithOnlyThisRunsLines) {
   const ChosenDocument chosen(dir / "plan.docx", UnstructuredDocument());
   std::ofstream(dir / "kv.log", std::ios::binary) << "old line\r\nanother old line\r\n";
   Run({chosen.path});
-  EXPECT_THAT(Log(), ElementsAre(kBanner, std::string("Validation start: ") + kDate,
-                                 "File: " + chosen.path, "Incorrect file name",
-                                 std::string("Validation completed: ") + kDate));
+  EXPECT_THAT(
+      Log(), ElementsAre(kBanner, std::string("Validation start: ") + kDate, "File: " + chosen.path,
+                         "Incorrect file name", std::string("Validation completed: ") + kDate));
   chosen.ExpectUnchanged();
 }
 
@@ -286,7 +285,8 @@ TEST_F(DriverEndToEnd, FolderNamedLikeADocumentKeepsItsName) {
   const ChosenDocument chosen(dir / "plans.doc/1234-we.docx", UnstructuredDocument());
   const KvRun run = Run({"--json", chosen.path});
   EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(nlohmann::json::parse(run.out)["validated_copy"], dir / "plans.doc/1234-we-validated.docx");
+  EXPECT_EQ(nlohmann::json::parse(run.out)["validated_copy"],
+            dir / "plans.doc/1234-we-validated.docx");
   EXPECT_TRUE(fs::exists(dir / "plans.doc/1234-we-validated.docx"));
   EXPECT_FALSE(fs::exists(dir / "plans-validated.doc"));
   chosen.ExpectUnchanged();

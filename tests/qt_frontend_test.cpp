@@ -51,7 +51,8 @@ TEST_F(QtFrontendTest, MessageBoxesHaveOnlyOkAndTheRunsIcon) {
                {Icon::Stop, QMessageBox::Critical},
                {Icon::Exclamation, QMessageBox::Warning}};
   for (const auto& c : cases) {
-    const auto box = MakeMessageBox("Error\nFile cannot be opened <&>", "DO Ruvaveruz 1.2.4", c.icon);
+    const auto box =
+        MakeMessageBox("Error\nFile cannot be opened <&>", "DO Ruvaveruz 1.2.4", c.icon);
     EXPECT_EQ(box->icon(), c.expected);
     EXPECT_EQ(box->windowTitle(), "DO Ruvaveruz 1.2.4");
     EXPECT_EQ(box->text(), "Error\nFile cannot be opened <&>");
@@ -106,13 +107,13 @@ TEST_F(QtFrontendTest, ChooserGivesTheChosenPathOrNothing) {
     dialog->selectFile(QString::fromStdString(path));
     static_cast<QDialog*>(dialog)->accept();  // QFileDialog checks the choice
   });
-  EXPECT_EQ(frontend.ChooseOpenFile("", "", "MS Word document|*.doc;*.docx", "doc",
-                                    "Validate workplan"),
-            path);
+  EXPECT_EQ(
+      frontend.ChooseOpenFile("", "", "MS Word document|*.doc;*.docx", "doc", "Validate workplan"),
+      path);
   WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-  EXPECT_EQ(frontend.ChooseOpenFile("", "", "MS Word document|*.doc;*.docx", "doc",
-                                    "Validate workplan"),
-            "");
+  EXPECT_EQ(
+      frontend.ChooseOpenFile("", "", "MS Word document|*.doc;*.docx", "doc", "Validate workplan"),
+      "");
 }
 
 }  // namespace

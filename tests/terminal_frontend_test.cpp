@@ -62,17 +62,19 @@ TEST(TerminalFrontend, QuestionTakesYesOrNoAndRepeatsOtherwise) {
     const char* input;
     bool answer;
     int prompts;
-  } cases[] = {{"y\n", true, 1},     {"Yes\n", true, 1}, {"n\n", false, 1},
+  } cases[] = {{"y\n", true, 1},        {"Yes\n", true, 1}, {"n\n", false, 1},
                {"maybe\nY\n", true, 2}, {"", false, 1},     {"what\n", false, 2}};
   for (const auto& c : cases) {
     Terminal terminal(c.input);
-    EXPECT_EQ(terminal.frontend.AskYesNo("Is this a Project Development Grant?", "Duration<9 months"),
-              c.answer)
+    EXPECT_EQ(
+        terminal.frontend.AskYesNo("Is this a Project Development Grant?", "Duration<9 months"),
+        c.answer)
         << c.input;
     const std::string shown = terminal.out.str();
     EXPECT_EQ(shown.find("\nDuration<9 months\n"), 0u) << c.input;
     int prompts = 0;
-    for (auto at = shown.find(" [y/n] "); at != std::string::npos; at = shown.find(" [y/n] ", at + 1))
+    for (auto at = shown.find(" [y/n] "); at != std::string::npos;
+         at = shown.find(" [y/n] ", at + 1))
       ++prompts;
     EXPECT_EQ(prompts, c.prompts) << c.input;
   }
