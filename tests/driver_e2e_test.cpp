@@ -10,6 +10,7 @@
 #include "support/docx_builder.h"
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
+#include "support/work_plan_builder.h"
 
 namespace kv::testing {
 namespace {
@@ -29,7 +30,9 @@ struct ChosenDocument {
   std::string path;
   std::string bytes;
 
-  ChosenDocument(const std::string& documentPath, const DocxBuilder& content) : path(documentPath) {
+  // Any document description that can Save itself: DocxBuilder, WorkPlanDocument.
+  template <typename Document>
+  ChosenDocument(const std::string& documentPath, const Document& content) : path(documentPath) {
     fs::create_directories(fs::path(path).parent_path());
     content.Save(path);
     bytes = ReadFileBytes(path);
@@ -312,6 +315,145 @@ TEST_F(DriverEndToEnd, CommandLineMistakesExitWith64) {
   const KvRun version = Run({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_THAT(version.out, StartsWith("kv "));
+  chosen.ExpectUnchanged();
+}
+
+WorkPlan Plan(int months, bool russian = false) {
+  WorkPlan plan;
+  plan.months = months;
+  plan.russian = russian;
+  return plan;
+}
+
+const std::vector<std::string> kCleanRunLog = {
+    "Initializing constants...", "Initializing data...", "Validating tech schedule...",
+    "Technical schedule parsed.", std::string("Validation completed: ") + kDate};
+
+TEST_F(DriverEndToEnd, CleanPlanLeavesNoCopyAndExits0) {
+  for (const bool russian : {false, true}) {
+    const std::string name = russian ? "1234-wr.docx" : "1234-we.docx";
+    const ChosenDocument chosen(dir / name, BuildWorkPlan(Plan(24, russian)));
+    const KvRun run = Run({"--json", chosen.path});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, russian
+                           ? "DO Ruvaveruz 1.2.4: Проверка завершена\nОшибок не обнаружено\n"
+                             "Предупреждений нет\n"
+                           : "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\n");
+    std::vector<std::string> expectedLog = {kBanner, std::string("Validation start: ") + kDate,
+                                            "File: " + chosen.path};
+    expectedLog.insert(expectedLog.end(), kCleanRunLog.begin(), kCleanRunLog.end());
+    EXPECT_THAT(Log(), ElementsAreArray(expectedLog));
+    const auto report = nlohmann::json::parse(run.out);
+    EXPECT_TRUE(report["validated_copy"].is_null());
+    EXPECT_EQ(report["language"], russian ? "ru" : "en");
+    EXPECT_EQ(fs::directory_iterator(dir.path())->path().filename(), "kv.log");
+    EXPECT_FALSE(fs::exists(dir / (russian ? "1234-wr-validated.docx" : "1234-we-validated.docx")));
+    chosen.ExpectUnchanged();
+    fs::remove(chosen.path);
+  }
+}
+
+TEST_F(DriverEndToEnd, WarningsOnlyAreTypedWithoutInformationAndBoxSaysNoErrors) {
+  const ChosenDocument chosen(dir / "1234-we.docx", BuildWorkPlan(Plan(5)));
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const std::string copy = dir / "1234-we-validated.docx";
+  EXPECT_THAT(run.err, HasSubstr("DO Ruvaveruz 1.2.4: Validation completed\nNo errors\n"
+                                 "Warnings listed in file " +
+                                 copy + "\n"));
+  const auto original = BodyParagraphs(chosen.path);
+  std::vector<std::string> expected = {
+      std::string(kBanner) + " - Project 1234 validated on " + kDate, "",
+      "Warnings:", "Project duration below 6 months", ""};
+  expected.insert(expected.end(), original.begin(), original.end());
+  EXPECT_THAT(WithoutDates(BodyParagraphs(copy)), ElementsAreArray(expected));
+  const auto log = Log();
+  EXPECT_THAT(log, ::testing::Contains("1 warnings"));
+  EXPECT_THAT(log, Not(::testing::Contains("Validating tech schedule...")));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, DurationRulesEndTheValidation) {
+  const std::string above60 = "Project duration above 60 months - automatic validation impossible";
+  const struct {
+    const char* name;
+    int months;
+    std::string file;
+    std::vector<std::string> options;
+    std::vector<std::string> errors;
+    std::vector<std::string> warnings;
+    bool parsed;
+  } cases[] = {
+      {"61 months", 61, "1234-we.docx", {}, {above60}, {}, false},
+      {"grant of 2 months",
+       2,
+       "1234-we.docx",
+       {"--pdg", "yes"},
+       {},
+       {"Project duration below 3 months"},
+       false},
+      {"grant of 5 months",
+       5,
+       "1234-we.docx",
+       {"--pdg", "yes"},
+       {},
+       {"Project duration below 6 months"},
+       false},
+      {"2 months, no grant",
+       2,
+       "1234-we.docx",
+       {"--pdg", "no"},
+       {},
+       {"Project duration below 6 months"},
+       false},
+      {"unanswered question is No",
+       2,
+       "1234-we.docx",
+       {},
+       {},
+       {"Project duration below 6 months"},
+       false},
+      {"special series of 5 months", 5, "CI-123-we.docx", {}, {}, {}, true},
+  };
+  for (const auto& c : cases) {
+    const ChosenDocument chosen(dir / c.file, BuildWorkPlan(Plan(c.months)));
+    auto arguments = c.options;
+    arguments.insert(arguments.end(), {"--json", chosen.path});
+    const KvRun run = Run(arguments);
+    const auto report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(Strings(report["errors"]), c.errors) << c.name;
+    EXPECT_EQ(Strings(report["warnings"]), c.warnings) << c.name;
+    EXPECT_EQ(Log().size() > 6 && Log()[5] == "Validating tech schedule...", c.parsed) << c.name;
+    chosen.ExpectUnchanged();
+    fs::remove(chosen.path);
+  }
+}
+
+TEST_F(DriverEndToEnd, FiftyErrorsStopTheValidation) {
+  WorkPlan plan;
+  // Sixty subtasks without days: one error each, far beyond the list's 50.
+  plan.schedule = {
+      ScheduleTask{std::vector<std::vector<double>>(60, std::vector<double>(8, 0)), {}}};
+  const ChosenDocument chosen(dir / "1234-we.docx", BuildWorkPlan(plan));
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const auto report = nlohmann::json::parse(run.out);
+  ASSERT_EQ(report["errors"].size(), 51u) << "50 errors and the overflow line";
+  EXPECT_EQ(report["errors"][0], "Technical schedule: subtotal row without total person-days: 3");
+
+  const std::string copy = dir / "1234-we-validated.docx";
+  const auto expected = ExpectedSummary(report, false);
+  const auto typed = WithoutDates(BodyParagraphs(copy));
+  ASSERT_GE(typed.size(), expected.size());
+  EXPECT_THAT(std::vector<std::string>(typed.begin(), typed.begin() + expected.size()),
+              ElementsAreArray(expected));
+
+  const auto log = Log();
+  const auto parsed = std::find(log.begin(), log.end(), "Technical schedule contains errors.");
+  ASSERT_NE(parsed, log.end());
+  // Nothing is checked after the schedule: the next lines are the counts and the end.
+  std::vector<std::string> rest(parsed + 1, log.end());
+  EXPECT_THAT(rest, ElementsAre("51 errors found", std::string("Validation completed: ") + kDate));
   chosen.ExpectUnchanged();
 }
 
