@@ -70,6 +70,21 @@ TEST(DocxPackage, DamagedInputsFailWithAOneLineReason) {
   crc[crc.find(">text<") + 1] = 'T';
   WriteBytes(dir / "crc.docx", crc);
 
+  std::string nested = kDocument.substr(0, kDocument.find("<w:p>"));
+  for (int i = 0; i < 100000; ++i) nested += "<w:sdt><w:sdtContent>";
+  nested += "<w:p/>";
+  for (int i = 0; i < 100000; ++i) nested += "</w:sdtContent></w:sdt>";
+  WriteZip(dir / "nested.docx", {{"word/document.xml", nested + "</w:body></w:document>"}});
+  {
+    int error = 0;
+    zip_t* archive = zip_open((dir / "locked.docx").c_str(), ZIP_CREATE, &error);
+    const zip_int64_t index =
+        zip_file_add(archive, "word/document.xml",
+                     zip_source_buffer(archive, kDocument.data(), kDocument.size(), 0), 0);
+    zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "secret");
+    zip_close(archive);
+  }
+
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"text.docx", "not a valid zip package"},
       {"truncated.docx", "not a valid zip package"},
@@ -78,7 +93,9 @@ TEST(DocxPackage, DamagedInputsFailWithAOneLineReason) {
       {"nobody.docx", "the main document has no body"},
       {"encrypted.docx", "the document is encrypted (password protected)"},
       {"crc.docx", "damaged entry word/document.xml"},
-      {"missing.docx", "cannot read the file"}};
+      {"missing.docx", "cannot read the file"},
+      {"nested.docx", "the document is nested too deeply"},
+      {"locked.docx", "the package entry word/document.xml is encrypted"}};
   for (const auto& [file, reason] : cases) {
     const std::string failure = OpenFailure(dir / file);
     EXPECT_TRUE(failure.starts_with(reason)) << file << ": " << failure;
