@@ -1,5 +1,6 @@
 #include "word/text_rules.h"
 
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
 #include <charconv>
@@ -16,15 +17,15 @@ bool IsGroupingMark(char32_t c) {
 }
 
 // Plain decimal text: an optional sign, digits and at most one decimal point, at least
-// one digit. No-break spaces count as thousands grouping, as in the number formats that
-// group with them. Exponents, "inf" and the like are not numbers here.
+// one digit. No-break spaces in the whole part count as thousands grouping, as in the
+// number formats that group with them. Exponents, "inf" and the like are not numbers here.
 std::optional<double> ParsePlainDecimal(const std::u32string& text, char32_t decimalPoint) {
   std::string ascii;
   bool seenPoint = false;
   bool seenDigit = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
-    if (c == kNoBreakSpace && seenDigit) continue;
+    if (c == kNoBreakSpace && seenDigit && !seenPoint) continue;
     if ((c == U'-' || c == U'+') && i == 0) {
       if (c == U'-') ascii += '-';
     } else if (c >= U'0' && c <= U'9') {
@@ -207,6 +208,11 @@ std::int32_t TextLong(const std::string& cellText) {
 
 std::optional<double> ReadNumeric(const std::string& text) {
   return ParsePlainDecimal(ToUtf32(TrimBlanks(text)), U'.');
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  return icu::UnicodeString::fromUTF8(a).caseCompare(icu::UnicodeString::fromUTF8(b),
+                                                     U_FOLD_CASE_DEFAULT) == 0;
 }
 
 }  // namespace kv::word

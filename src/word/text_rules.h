@@ -34,6 +34,10 @@ std::int32_t TextLong(const std::string& cellText);
 // digits with at most one decimal point. Gives the value, or nothing.
 std::optional<double> ReadNumeric(const std::string& text);
 
+// Equal when compared without regard to letter case (Unicode case folding, so Cyrillic
+// letters too).
+bool EqualIgnoringCase(const std::string& a, const std::string& b);
+
 // UTF-8 <-> UTF-32, for rules that work character by character.
 std::u32string ToUtf32(const std::string& text);
 std::string ToUtf8(const std::u32string& text);

@@ -1,0 +1,99 @@
+#include "support/phase_run.h"
+
+#include <zip.h>
+
+#include <memory>
+#include <pugixml.hpp>
+#include <stdexcept>
+
+#include "text/catalogue.h"
+#include "word/docx_application.h"
+
+namespace kv::testing {
+namespace {
+
+std::vector<std::string> Lines(const report::msg_handler& list) {
+  std::vector<std::string> lines;
+  for (int k = 1; k <= list.Count(); ++k)
+    lines.push_back(list.Message(static_cast<std::int16_t>(k)));
+  return lines;
+}
+
+std::string ZipEntry(const std::string& path, const std::string& name) {
+  int error = 0;
+  std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error),
+                                                         &zip_discard);
+  if (!archive) throw std::runtime_error("cannot open " + path);
+  zip_stat_t stat;
+  if (zip_stat(archive.get(), name.c_str(), 0, &stat) != 0) {
+    throw std::runtime_error("no " + name + " in " + path);
+  }
+  std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen(archive.get(), name.c_str(), 0),
+                                                          &zip_fclose);
+  std::string bytes(stat.size, '\0');
+  if (!file ||
+      zip_fread(file.get(), bytes.data(), stat.size) != static_cast<zip_int64_t>(stat.size)) {
+    throw std::runtime_error("cannot read " + name);
+  }
+  return bytes;
+}
+
+pugi::xml_node Nth(pugi::xml_node parent, const char* name, int n) {
+  for (auto child : parent.children(name)) {
+    if (--n == 0) return child;
+  }
+  return {};
+}
+
+}  // namespace
+
+PhaseRun::PhaseRun(bool russian, bool grantAnswer) : frontend("", grantAnswer), ctx(log, frontend) {
+  log.OpenLog(dir / "kv.log");
+  ctx.DocLanguage = russian;
+  ctx.Messages.InitMessageLists(russian);
+  text::InitDialogTexts(ctx.DialogTexts);
+  text::InitTextCatalogue(ctx.TextCatalogue, russian, log);
+  ctx.Document.CreateWordApp = [] { return word::CreateDocxApplication(); };
+}
+
+PhaseRun::~PhaseRun() {
+  word::CloseDocumentSession(ctx.Document);
+}
+
+bool PhaseRun::Open(const WorkPlanDocument& plan, const std::string& fileName) {
+  plan.Save(dir / fileName);
+  return word::OpenDocumentSession(ctx.Document, dir / fileName);
+}
+
+std::string PhaseRun::SaveCopyAndClose(const std::string& fileName) {
+  ctx.Document.WordApp->SaveAs(dir / fileName);
+  word::CloseDocumentSession(ctx.Document);
+  return dir / fileName;
+}
+
+std::vector<std::string> PhaseRun::Errors() const {
+  return Lines(ctx.Messages.ErrorList);
+}
+std::vector<std::string> PhaseRun::Warnings() const {
+  return Lines(ctx.Messages.WarningList);
+}
+std::vector<std::string> PhaseRun::Info() const {
+  return Lines(ctx.Messages.InfoList);
+}
+std::string PhaseRun::LogText() const {
+  return ReadFileBytes(dir / "kv.log");
+}
+
+std::string CellFill(const std::string& docxPath, int table, int row, int column) {
+  pugi::xml_document xml;
+  const std::string document = ZipEntry(docxPath, "word/document.xml");
+  if (!xml.load_buffer(document.data(), document.size())) {
+    throw std::runtime_error("unreadable document.xml");
+  }
+  auto tables = xml.select_nodes("//w:tbl");
+  if (table < 1 || static_cast<size_t>(table) > tables.size()) return "";
+  auto cell = Nth(Nth(tables[table - 1].node(), "w:tr", row), "w:tc", column);
+  return cell.child("w:tcPr").child("w:shd").attribute("w:fill").value();
+}
+
+}  // namespace kv::testing

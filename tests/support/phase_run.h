@@ -1,0 +1,44 @@
+// One validation phase on a work plan: a run context set up as the run driver sets it
+// up (message lists, catalogue, scripted answers, a run log in a private folder), the
+// plan saved and opened, and the findings read back as plain lists.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "report/run_log.h"
+#include "support/temp_dir.h"
+#include "support/work_plan_builder.h"
+#include "ui/scripted_frontend.h"
+#include "validate/run_context.h"
+
+namespace kv::testing {
+
+class PhaseRun {
+ public:
+  explicit PhaseRun(bool russian = false, bool grantAnswer = false);
+  ~PhaseRun();
+  PhaseRun(const PhaseRun&) = delete;
+  PhaseRun& operator=(const PhaseRun&) = delete;
+
+  // Saves the plan as `fileName` in the private folder and opens it.
+  bool Open(const WorkPlanDocument& plan, const std::string& fileName = "plan.docx");
+  // Saves the document as it stands (shading included) and closes the session.
+  std::string SaveCopyAndClose(const std::string& fileName = "copy.docx");
+
+  std::vector<std::string> Errors() const;
+  std::vector<std::string> Warnings() const;
+  std::vector<std::string> Info() const;
+  std::string LogText() const;
+
+  TempDir dir;
+  report::RunLog log;
+  ui::ScriptedFrontend frontend;
+  validate::RunContext ctx;
+};
+
+// The background fill ("FF0000", "" for none) of cell (row, column) of the table-th
+// table of a saved .docx, all counted from 1.
+std::string CellFill(const std::string& docxPath, int table, int row, int column);
+
+}  // namespace kv::testing

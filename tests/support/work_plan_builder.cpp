@@ -1,0 +1,266 @@
+#include "support/work_plan_builder.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "report/run_log.h"
+#include "support/docx_builder.h"
+#include "text/catalogue.h"
+#include "word/text_rules.h"
+
+namespace kv::testing {
+namespace {
+
+text::TextCatalogue CatalogueFor(bool russian) {
+  text::TextCatalogue catalogue;
+  report::RunLog unopened;  // the builder keeps no log
+  text::InitTextCatalogue(catalogue, russian, unopened);
+  return catalogue;
+}
+
+// The plain texts of the plan that are no catalogue entries, in both languages.
+struct PlanTexts {
+  std::string title, projectTitle, manager, collaboratorsHeading, collaborators, none, location,
+      backgroundHeading, prose, name, city, partner, country, scheduleLabel, quarter, total,
+      institute, monthsOne, monthsFew, monthsMany;
+};
+
+const PlanTexts kEnglish{"Work plan of Project #",
+                         "Instruments for a quiet laboratory",
+                         "Dr. A. N. Author",
+                         "4.1. Collaborators",
+                         "Example University, Oslo",
+                         "None",
+                         "Laboratory building, Almaty",
+                         "3. Scientific Background",
+                         "The work is described in the usual detail.",
+                         "Name",
+                         "City",
+                         "Partner",
+                         "Country",
+                         "Task / Subtask",
+                         "Q",
+                         "Total",
+                         "Institute No. ",
+                         " months",
+                         " months",
+                         " months"};
+
+const PlanTexts kRussian{"План работ по проекту #",
+                         "Приборы для тихой лаборатории",
+                         "Д-р А. Н. Автор",
+                         "4.1. Коллабораторы",
+                         "Университет примеров, Осло",
+                         "Нет",
+                         "Лабораторный корпус, Алматы",
+                         "3. Научная база",
+                         "Работа описана с обычной подробностью.",
+                         "Название",
+                         "Город",
+                         "Партнер",
+                         "Страна",
+                         "Задача / Подзадача",
+                         "Кв. ",
+                         "Всего",
+                         "Институт № ",
+                         " месяц",
+                         " месяца",
+                         " месяцев"};
+
+std::string MonthsText(int months, const PlanTexts& texts) {
+  const int lastTwo = months % 100, last = months % 10;
+  const bool teen = lastTwo >= 11 && lastTwo <= 14;
+  const std::string& word = (last == 1 && !teen)                ? texts.monthsOne
+                            : (last >= 2 && last <= 4 && !teen) ? texts.monthsFew
+                                                                : texts.monthsMany;
+  return std::to_string(months) + word;
+}
+
+// Three tasks: two with subtasks, one without.
+std::vector<ScheduleTask> DefaultSchedule(int quarters) {
+  ScheduleTask first{{std::vector<double>(quarters, 10), std::vector<double>(quarters, 5.5)}, {}};
+  ScheduleTask second{{std::vector<double>(quarters)}, {}};
+  for (int q = 0; q < quarters; ++q) second.subtasks[0][q] = 2 * (q + 1);
+  ScheduleTask third{{}, std::vector<double>(quarters, 3)};
+  return {first, second, third};
+}
+
+double Sum(const std::vector<double>& values) {
+  double sum = 0;
+  for (double v : values) sum += v;
+  return sum;
+}
+
+// A labelled row of day counts followed by their sum.
+std::vector<std::string> DaysRow(const std::string& label, const std::vector<double>& days) {
+  std::vector<std::string> row{label};
+  for (double d : days) row.push_back(DaysText(d));
+  row.push_back(DaysText(Sum(days)));
+  return row;
+}
+
+std::vector<double> TaskDays(const ScheduleTask& task, int quarters) {
+  if (task.subtasks.empty()) return task.days;
+  std::vector<double> days(quarters, 0);
+  for (const auto& subtask : task.subtasks) {
+    for (int q = 0; q < quarters; ++q) days[q] += subtask.at(q);
+  }
+  return days;
+}
+
+CellGrid InstitutionTable(const PlanTexts& texts, int number) {
+  return {{texts.name, texts.institute + std::to_string(number)}, {texts.city, "Almaty"}};
+}
+
+class PlanWriter {
+ public:
+  explicit PlanWriter(const WorkPlan& plan)
+      : plan_(plan), cat_(CatalogueFor(plan.russian)), texts_(plan.russian ? kRussian : kEnglish) {}
+
+  WorkPlanDocument Write() {
+    Add("Title", "", {Paragraph(texts_.title + plan_.projectNumber)});
+    Add("HeadingI", cat_.HeadingI, {});
+    Add("HeadingI1", cat_.HeadingI1, {Paragraph(texts_.projectTitle)});
+    Add("HeadingI2", cat_.HeadingI2, {Paragraph(texts_.manager)});
+    Add("HeadingI3", cat_.HeadingI3, {});
+    Add("HeadingI31", cat_.HeadingI31, {Table(InstitutionTable(texts_, 0))});
+    Add("HeadingI32", cat_.HeadingI32, ParticipantEntries());
+    Add("HeadingI4", cat_.HeadingI4, {});
+    AddPlain("HeadingI41", texts_.collaboratorsHeading, {Paragraph(texts_.collaborators)});
+    Add("HeadingI42", cat_.HeadingI42, {PartnersContent()});
+    Add("HeadingI5", cat_.HeadingI5, {Paragraph(MonthsText(plan_.months, texts_))});
+    Add("HeadingI6", cat_.HeadingI6, {Paragraph(texts_.location)});
+    Add("HeadingII", cat_.HeadingII, {});
+    Add("HeadingII1", cat_.HeadingII1, {Paragraph(texts_.prose)});
+    Add("HeadingII2", cat_.HeadingII2, {Paragraph(texts_.prose)});
+    AddPlain("HeadingII3", texts_.backgroundHeading, {Paragraph(texts_.prose)});
+    Add("HeadingII4", cat_.HeadingII4, {Paragraph(texts_.prose)});
+    Add("HeadingII5", cat_.HeadingII5, {Paragraph(texts_.prose)});
+    Add("HeadingII6", cat_.HeadingII6, {Paragraph(texts_.prose)});
+    Add("HeadingII7", cat_.HeadingII7, {Table(ScheduleTable(plan_))});
+    return std::move(document_);
+  }
+
+ private:
+  void Add(const std::string& id, const std::string& pattern, std::vector<Block> body) {
+    AddPlain(id, word::PatternToText(pattern), std::move(body));
+  }
+  void AddPlain(const std::string& id, const std::string& heading, std::vector<Block> body) {
+    document_.sections.push_back({id, heading, std::move(body)});
+  }
+
+  std::vector<Block> ParticipantEntries() const {
+    if (plan_.participants == 0) return {Paragraph(texts_.none)};
+    std::vector<Block> body;
+    for (int n = 1; n <= plan_.participants; ++n) {
+      body.push_back(Paragraph(cat_.LblParticipantInstitution + std::to_string(n)));
+      body.push_back(Table(InstitutionTable(texts_, n)));
+    }
+    return body;
+  }
+
+  Block PartnersContent() const {
+    if (!plan_.partnersTable) return Paragraph(texts_.none);
+    return Table({{texts_.partner, texts_.country}, {texts_.collaborators, "Norway"}});
+  }
+
+  const WorkPlan& plan_;
+  const text::TextCatalogue cat_;
+  const PlanTexts& texts_;
+  WorkPlanDocument document_;
+};
+
+}  // namespace
+
+Block Paragraph(const std::string& text) {
+  return {text, {}};
+}
+Block Table(const CellGrid& cells) {
+  return {"", cells};
+}
+
+std::size_t WorkPlanDocument::IndexOf(const std::string& id) const {
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    if (sections[i].id == id) return i;
+  }
+  throw std::out_of_range("no section " + id);
+}
+
+Section& WorkPlanDocument::operator[](const std::string& id) {
+  return sections[IndexOf(id)];
+}
+
+CellGrid& WorkPlanDocument::TableOf(const std::string& id) {
+  for (auto& block : Body(id)) {
+    if (block.IsTable()) return block.cells;
+  }
+  throw std::out_of_range("no table in section " + id);
+}
+
+std::string& WorkPlanDocument::Cell(const std::string& id, int row, int column) {
+  return TableOf(id).at(row - 1).at(column - 1);
+}
+
+void WorkPlanDocument::Remove(const std::string& id) {
+  sections.erase(sections.begin() + IndexOf(id));
+}
+
+void WorkPlanDocument::MoveBefore(const std::string& id, const std::string& beforeId) {
+  Section moved = (*this)[id];
+  Remove(id);
+  sections.insert(sections.begin() + IndexOf(beforeId), std::move(moved));
+}
+
+void WorkPlanDocument::Save(const std::string& path) const {
+  DocxBuilder docx;
+  for (const auto& section : sections) {
+    if (!section.heading.empty()) docx.Paragraph(section.heading);
+    for (const auto& block : section.body) {
+      if (block.IsTable()) {
+        docx.Table(SimpleTable(block.cells));
+      } else {
+        docx.Paragraph(block.text);
+      }
+    }
+  }
+  docx.Save(path);
+}
+
+WorkPlanDocument BuildWorkPlan(const WorkPlan& plan) {
+  return PlanWriter(plan).Write();
+}
+
+CellGrid ScheduleTable(const WorkPlan& plan) {
+  const auto cat = CatalogueFor(plan.russian);
+  const auto& texts = plan.russian ? kRussian : kEnglish;
+  const int quarters = plan.Quarters();
+  const auto tasks = plan.schedule.empty() ? DefaultSchedule(quarters) : plan.schedule;
+
+  CellGrid grid{{texts.scheduleLabel}};
+  for (int q = 1; q <= quarters; ++q) grid[0].push_back(texts.quarter + std::to_string(q));
+  grid[0].push_back(texts.total);
+
+  std::vector<double> totals(quarters, 0);
+  for (size_t t = 0; t < tasks.size(); ++t) {
+    const std::string number = std::to_string(t + 1);
+    grid.push_back(std::vector<std::string>(quarters + 2));
+    grid.back()[0] = cat.LblTask + number;
+    for (size_t s = 0; s < tasks[t].subtasks.size(); ++s) {
+      grid.push_back(
+          DaysRow(cat.LblSubtask + number + "." + std::to_string(s + 1), tasks[t].subtasks[s]));
+    }
+    const auto days = TaskDays(tasks[t], quarters);
+    grid.push_back(DaysRow(cat.LblPersonDays, days));
+    for (int q = 0; q < quarters; ++q) totals[q] += days.at(q);
+  }
+  grid.push_back(DaysRow(cat.LblTotal, totals));
+  return grid;
+}
+
+std::string DaysText(double days) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.15g", days);
+  return text;
+}
+
+}  // namespace kv::testing

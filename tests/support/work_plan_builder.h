@@ -1,0 +1,80 @@
+// Writes work plans for tests: a compact description whose defaults give a clean plan
+// (English or Russian), laid out as a list of sections that a test can change one
+// thing in (drop or move a heading, rewrite a line, change a cell) before saving.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace kv::testing {
+
+// Cell texts row by row; row 0 is the table's first row.
+using CellGrid = std::vector<std::vector<std::string>>;
+
+// One paragraph, or one table of plain one-paragraph cells.
+struct Block {
+  std::string text;
+  CellGrid cells;
+  bool IsTable() const { return !cells.empty(); }
+};
+Block Paragraph(const std::string& text);
+Block Table(const CellGrid& cells);
+
+// A heading line and what stands below it up to the next section. Sections are known
+// by the catalogue name of their heading ("HeadingI32", "HeadingII7"); the sections
+// the checks never look for use the same scheme ("HeadingI41", "HeadingII3").
+struct Section {
+  std::string id;
+  std::string heading;  // written as one paragraph; "" writes no heading line
+  std::vector<Block> body;
+};
+
+// A task of the technical schedule: either subtasks, each with its days per quarter,
+// or, for a task without subtasks, its own days per quarter. The task's person-days
+// row and the totals row are derived, so a clean schedule adds up.
+struct ScheduleTask {
+  std::vector<std::vector<double>> subtasks;
+  std::vector<double> days;
+};
+
+struct WorkPlan {
+  bool russian = false;
+  std::string projectNumber = "1234";
+  int participants = 2;                // entries of section 3.2, each with its table
+  int months = 24;                     // the duration line and the schedule's quarters
+  bool partnersTable = false;          // section 4.2 holds a table rather than text
+  std::vector<ScheduleTask> schedule;  // empty: a default of three tasks
+
+  int Quarters() const { return (months + 2) / 3; }
+};
+
+// The plan as sections in document order, ready to be changed and saved.
+class WorkPlanDocument {
+ public:
+  std::vector<Section> sections;
+
+  Section& operator[](const std::string& id);
+  std::vector<Block>& Body(const std::string& id) { return (*this)[id].body; }
+  // The first table of a section; cell (row, column) from 1 as the checks count them.
+  CellGrid& TableOf(const std::string& id);
+  std::string& Cell(const std::string& id, int row, int column);
+
+  void Remove(const std::string& id);
+  void MoveBefore(const std::string& id, const std::string& beforeId);
+  void Save(const std::string& path) const;
+
+ private:
+  std::size_t IndexOf(const std::string& id) const;
+};
+
+WorkPlanDocument BuildWorkPlan(const WorkPlan& plan = {});
+
+// The technical schedule of the plan as a table: a heading row, for each task its task
+// row, its subtask rows and its person-days row, then the totals row.
+CellGrid ScheduleTable(const WorkPlan& plan);
+
+// A day count as typed in a cell: "15", "15.5", "40000.3".
+std::string DaysText(double days);
+
+}  // namespace kv::testing
