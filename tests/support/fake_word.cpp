@@ -132,22 +132,13 @@ CellKey FakeWord::SelectedCell() const {
   return cell;
 }
 
-int FakeWord::TableRows(word::TableId table) const {
-  int rows = 0;
+int FakeWord::TableExtent(word::TableId table, int part) const {
+  int extent = 0;
   for (const StoryLine& line : lines_) {
-    if (line.cell[0] == table) rows = std::max(rows, line.cell[1]);
+    if (line.cell[0] == table) extent = std::max(extent, line.cell[part]);
   }
-  if (rows == 0) throw WordError("no such table");
-  return rows;
-}
-
-int FakeWord::TableColumns(word::TableId table) const {
-  int columns = 0;
-  for (const StoryLine& line : lines_) {
-    if (line.cell[0] == table) columns = std::max(columns, line.cell[2]);
-  }
-  if (columns == 0) throw WordError("no such table");
-  return columns;
+  if (extent == 0) throw WordError("no such table");
+  return extent;
 }
 
 void FakeWord::DocumentsOpen(const std::string& path) {
@@ -260,8 +251,8 @@ int FakeWord::Information(int type) const {
   const int table = lines_.at(LineAt(selStart_)).cell[0];
   if (type == word::wdWithInTable) return table != 0 ? -1 : 0;
   if (table == 0) return -1;
-  if (type == word::wdMaximumNumberOfRows) return TableRows(table);
-  if (type == word::wdMaximumNumberOfColumns) return TableColumns(table);
+  if (type == word::wdMaximumNumberOfRows) return TableExtent(table, 1);
+  if (type == word::wdMaximumNumberOfColumns) return TableExtent(table, 2);
   throw WordError("unsupported information");
 }
 
@@ -298,12 +289,12 @@ bool FakeWord::FindExecute(const std::string& findText, const word::FindOptions&
 
 int FakeWord::RowsCount(word::TableId table) const {
   Call("RowsCount", {std::to_string(table)});
-  return TableRows(table);
+  return TableExtent(table, 1);
 }
 
 int FakeWord::ColumnsCount(word::TableId table) const {
   Call("ColumnsCount", {std::to_string(table)});
-  return TableColumns(table);
+  return TableExtent(table, 2);
 }
 
 std::string FakeWord::CellRangeText(word::TableId table, int row, int column) const {

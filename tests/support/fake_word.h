@@ -105,8 +105,8 @@ class FakeWord : public word::WordApplication {
   std::size_t FirstLineOf(const CellKey& cell) const;
   std::size_t LastLineOf(const CellKey& cell) const;
   CellKey SelectedCell() const;
-  int TableRows(word::TableId table) const;
-  int TableColumns(word::TableId table) const;
+  // The row count (part 1) or the largest column count (part 2) of a table.
+  int TableExtent(word::TableId table, int part) const;
 
   std::shared_ptr<FakeWordState> state_;
   std::vector<StoryLine> lines_;
