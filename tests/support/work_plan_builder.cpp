@@ -22,7 +22,7 @@ text::TextCatalogue CatalogueFor(bool russian) {
 struct PlanTexts {
   std::string title, projectTitle, manager, collaboratorsHeading, collaborators, none, location,
       backgroundHeading, prose, name, city, partner, country, scheduleLabel, quarter, total,
-      institute, monthsOne, monthsFew, monthsMany;
+      leading, institute, cityName, monthsOne, monthsFew, monthsMany;
 };
 
 const PlanTexts kEnglish{"Work plan of Project #",
@@ -41,7 +41,9 @@ const PlanTexts kEnglish{"Work plan of Project #",
                          "Task / Subtask",
                          "Q",
                          "Total",
+                         "Institute of Applied Studies",
                          "Institute No. ",
+                         "Almaty",
                          " months",
                          " months",
                          " months"};
@@ -62,7 +64,9 @@ const PlanTexts kRussian{"План работ по проекту #",
                          "Задача / Подзадача",
                          "Кв. ",
                          "Всего",
+                         "Институт прикладных исследований",
                          "Институт № ",
+                         "Алматы",
                          " месяц",
                          " месяца",
                          " месяцев"};
@@ -108,8 +112,47 @@ std::vector<double> TaskDays(const ScheduleTask& task, int quarters) {
   return days;
 }
 
+// A paragraph of plain text; the characters the word processor keeps as elements of
+// their own (tab, non-breaking and optional hyphen) are written as those elements.
+std::string ParagraphXml(const std::string& text) {
+  std::string xml = "<w:p><w:r>", pending;
+  auto flush = [&] {
+    if (!pending.empty()) xml += "<w:t xml:space=\"preserve\">" + XmlEscape(pending) + "</w:t>";
+    pending.clear();
+  };
+  for (char c : text) {
+    const char* element = c == '\t'     ? "<w:tab/>"
+                          : c == '\x1E' ? "<w:noBreakHyphen/>"
+                          : c == '\x1F' ? "<w:softHyphen/>"
+                                        : nullptr;
+    if (element == nullptr) {
+      pending += c;
+      continue;
+    }
+    flush();
+    xml += element;
+  }
+  flush();
+  return xml + "</w:r></w:p>";
+}
+
+TableSpec TableXmlSpec(const CellGrid& cells) {
+  TableSpec table;
+  for (const auto& row : cells) {
+    auto& specRow = table.rows.emplace_back();
+    for (const auto& text : row) {
+      CellSpec cell;
+      cell.rawContentXml = ParagraphXml(text);
+      specRow.push_back(cell);
+    }
+  }
+  return table;
+}
+
+// The institution's name stands in cell (1, 2); 0 is the leading institution.
 CellGrid InstitutionTable(const PlanTexts& texts, int number) {
-  return {{texts.name, texts.institute + std::to_string(number)}, {texts.city, "Almaty"}};
+  const std::string name = number == 0 ? texts.leading : texts.institute + std::to_string(number);
+  return {{texts.name, name}, {texts.city, texts.cityName}};
 }
 
 class PlanWriter {
@@ -214,12 +257,12 @@ void WorkPlanDocument::MoveBefore(const std::string& id, const std::string& befo
 void WorkPlanDocument::Save(const std::string& path) const {
   DocxBuilder docx;
   for (const auto& section : sections) {
-    if (!section.heading.empty()) docx.Paragraph(section.heading);
+    if (!section.heading.empty()) docx.RawParagraph(ParagraphXml(section.heading));
     for (const auto& block : section.body) {
       if (block.IsTable()) {
-        docx.Table(SimpleTable(block.cells));
+        docx.Table(TableXmlSpec(block.cells));
       } else {
-        docx.Paragraph(block.text);
+        docx.RawParagraph(ParagraphXml(block.text));
       }
     }
   }
