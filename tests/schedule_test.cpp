@@ -5,6 +5,7 @@
 
 #include <tuple>
 
+#include "support/forwarding_word_app.h"
 #include "support/phase_run.h"
 #include "support/work_plan_builder.h"
 
@@ -304,6 +305,21 @@ TEST_F(ScheduleTest, LastRowMustBeTotals) {
   EXPECT_EQ(run().Errors(),
             (Strings{"7. Technical Schedule: The last row is not totals.", kTableErrors,
                      "Unrecognizable or misplaced text in cells (11,1)"}));
+}
+
+struct FailingColumns : ForwardingWordApplication {
+  using ForwardingWordApplication::ForwardingWordApplication;
+  int ColumnsCount(word::TableId) const override {
+    throw word::WordError("the word processor stopped");
+  }
+};
+
+TEST_F(ScheduleTest, WordProcessorFailureEndsTheParse) {
+  ctx().Document.CreateWordApp = OverDocxApplication<FailingColumns>();
+  EXPECT_FALSE(Parse(WorkPlan{}));
+  EXPECT_EQ(run().Errors(), Strings{});
+  EXPECT_EQ(ctx().ScheduleTotalDays, -1);
+  EXPECT_THAT(run().LogText(), HasSubstr("Technical schedule contains errors.\r\n"));
 }
 
 // Rows 5 and 9 unreadable, the totals row off in quarter 3: the findings in the order

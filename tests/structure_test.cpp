@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/forwarding_word_app.h"
 #include "support/phase_run.h"
 #include "support/work_plan_builder.h"
 #include "word/text_rules.h"
@@ -332,6 +333,29 @@ TEST_F(StructureTest, PartnersHeadingWithMoreText) {
   EXPECT_EQ(ShownBoxes(),
             (std::vector<Box>{Exclamation("Неправильное название раздела:\n4.2. Партнеры (нет)\n"
                                           "Ожидается:\n4.2. Партнеры")}));
+}
+
+struct FailingGoToNext : ForwardingWordApplication {
+  using ForwardingWordApplication::ForwardingWordApplication;
+  void GoToNext(int) override { throw word::WordError("the word processor stopped"); }
+};
+
+struct FailingTables : ForwardingWordApplication {
+  using ForwardingWordApplication::ForwardingWordApplication;
+  word::TableId Tables1() const override { throw word::WordError("the word processor stopped"); }
+};
+
+TEST_F(StructureTest, WordProcessorFailureEndsTheCheck) {
+  ctx().Document.CreateWordApp = OverDocxApplication<FailingGoToNext>();
+  EXPECT_FALSE(Check(BuildWorkPlan()));
+  EXPECT_EQ(run().Errors(), Strings{kSequence});
+}
+
+TEST_F(StructureTest, WordProcessorFailureInAParticipantEntry) {
+  ctx().Document.CreateWordApp = OverDocxApplication<FailingTables>();
+  EXPECT_FALSE(Check(BuildWorkPlan()));
+  EXPECT_EQ(run().Errors(), (Strings{kInSection32, kSequence}));
+  EXPECT_EQ(ctx().ParticipantCount, 0);
 }
 
 TEST(CaseFolding, EqualIgnoringCase) {
