@@ -38,8 +38,12 @@ const Box kGrantQuestion{"Is this a Project Development Grant?", "Duration<9 mon
 
 class StructureTest : public ::testing::Test {
  protected:
-  void UseRun(bool russian, bool grantAnswer = false) {
+  // A fresh run for a plan in the given language; returns that plan's description.
+  WorkPlan UseRun(bool russian, bool grantAnswer = false) {
     run_ = std::make_unique<PhaseRun>(russian, grantAnswer);
+    WorkPlan plan;
+    plan.russian = russian;
+    return plan;
   }
 
   bool Check(const WorkPlanDocument& doc) {
@@ -59,9 +63,7 @@ class StructureTest : public ::testing::Test {
 TEST_F(StructureTest, CleanPlanInBothLanguages) {
   for (bool russian : {false, true}) {
     SCOPED_TRACE(russian);
-    UseRun(russian);
-    WorkPlan plan;
-    plan.russian = russian;
+    WorkPlan plan = UseRun(russian);
     EXPECT_TRUE(Check(BuildWorkPlan(plan)));
     EXPECT_EQ(run().Errors(), Strings{});
     EXPECT_EQ(ShownBoxes(), std::vector<Box>{});
@@ -104,9 +106,7 @@ TEST_F(StructureTest, EveryMissingSectionIsReported) {
 }
 
 TEST_F(StructureTest, PartTwoMissingEndsTheCheck) {
-  UseRun(true);
-  WorkPlan plan;
-  plan.russian = true;
+  WorkPlan plan = UseRun(true);
   auto doc = BuildWorkPlan(plan);
   doc["HeadingII"].heading = "";
   doc.Remove("HeadingII1");  // would be reported if the check went on
@@ -125,9 +125,7 @@ TEST_F(StructureTest, PartTwoMayUseTheDetailedHeading) {
 TEST_F(StructureTest, ParticipantLabelsInAnyLetterCase) {
   for (bool russian : {false, true}) {
     SCOPED_TRACE(russian);
-    UseRun(russian);
-    WorkPlan plan;
-    plan.russian = russian;
+    WorkPlan plan = UseRun(russian);
     plan.participants = 3;
     auto doc = BuildWorkPlan(plan);
     auto& entries = doc.Body("HeadingI32");
@@ -175,9 +173,7 @@ TEST_F(StructureTest, TextInsteadOfParticipantTable) {
 }
 
 TEST_F(StructureTest, ParticipantTableWithoutLabel) {
-  UseRun(true);
-  WorkPlan plan;
-  plan.russian = true;
+  WorkPlan plan = UseRun(true);
   auto doc = BuildWorkPlan(plan);
   auto& entries = doc.Body("HeadingI32");
   entries[2] = Paragraph("");  // the label of the second entry
@@ -228,9 +224,7 @@ TEST_F(StructureTest, DurationLines) {
 }
 
 TEST_F(StructureTest, RussianDurationLine) {
-  UseRun(true);
-  WorkPlan plan;
-  plan.russian = true;
+  WorkPlan plan = UseRun(true);
   plan.months = 36;
   auto doc = BuildWorkPlan(plan);
   EXPECT_EQ(doc.Body("HeadingI5")[0].text, "36 месяцев");
@@ -321,9 +315,7 @@ TEST_F(StructureTest, PartnersSectionSetsTheProjectType) {
 }
 
 TEST_F(StructureTest, PartnersHeadingWithMoreText) {
-  UseRun(true);
-  WorkPlan plan;
-  plan.russian = true;
+  WorkPlan plan = UseRun(true);
   auto doc = BuildWorkPlan(plan);
   doc["HeadingI42"].heading = "4.2. Партнеры (нет)";
   EXPECT_FALSE(Check(doc));
