@@ -15,12 +15,6 @@ TextCatalogue Filled(bool russian) {
   return catalogue;
 }
 
-TEST(TextCatalogue, IsEmptyUntilInitialised) {
-  TextCatalogue catalogue;
-  EXPECT_EQ(catalogue.BoxCannotProcess, "");
-  EXPECT_EQ(catalogue.HeadingI, "");
-}
-
 TEST(TextCatalogue, FillsTheLanguageOfTheDocument) {
   struct Case {
     std::string TextCatalogue::*entry;
@@ -29,8 +23,6 @@ TEST(TextCatalogue, FillsTheLanguageOfTheDocument) {
   };
   const Case cases[] = {
       {&TextCatalogue::BoxErrorsListedIn, "Errors listed in file ", "Список ошибок в файле "},
-      {&TextCatalogue::SummaryErrorsHeading, "Errors: ", "Ошибки: "},
-      {&TextCatalogue::SummaryWarningsHeading, "Warnings:", "Предупреждения:"},
       {&TextCatalogue::HeadingI2, "2.^wProject Manager", "2.^wРуководитель^wпроекта"},
       {&TextCatalogue::HeadingII, "II.^wSpecific^wInformation",
        "II.^wПодробная^wИнформация^wпо^wПроекту"},
@@ -57,7 +49,6 @@ TEST(TextCatalogue, FillsTheLanguageOfTheDocument) {
       {&TextCatalogue::MsgOverheadPrefix, "Total overhead value ", "Таблица 1"},
       {&TextCatalogue::MsgOverheadAbove10, "exceeds 10%", " - накладные расходыe больше 10%"},
       {&TextCatalogue::MsgOverheadForPrefix, "Overhead value for ", ""},
-      {&TextCatalogue::MsgGrantsForInfix, " grants for ", ", "},
   };
   const TextCatalogue english = Filled(false);
   const TextCatalogue russian = Filled(true);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "support/temp_dir.h"
+
 namespace kv::report {
 namespace {
 
@@ -42,6 +46,21 @@ TEST(MsgHandler, TextOfEmptyListIsEmptyAndEqualTextsAreKept) {
   list.Add("same");
   list.Add("same");
   EXPECT_EQ(list.Text(), "same\nsame");
+}
+
+TEST(MsgHandler, FileReplacesTheFileOnlyWhenThereIsSomethingToWrite) {
+  kv::testing::TempDir dir;
+  const std::string path = dir / "list.txt";
+  std::ofstream(path) << "old";
+  msg_handler list;
+  list.Init(1, "Превышено");
+  list.file(path);
+  EXPECT_EQ(kv::testing::ReadFileBytes(path), "old");  // an empty list leaves it alone
+  list.Add("первая");
+  list.Add("dropped");
+  list.file(path);
+  list.file("");
+  EXPECT_EQ(kv::testing::ReadFileBytes(path), "первая\r\nПревышено\r\n");
 }
 
 }  // namespace

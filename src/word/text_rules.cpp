@@ -17,15 +17,15 @@ bool IsGroupingMark(char32_t c) {
 }
 
 // Plain decimal text: an optional sign, digits and at most one decimal point, at least
-// one digit. No-break spaces count as thousands grouping, as in the number formats that
-// group with them. Exponents, "inf" and the like are not numbers here.
+// one digit. No-break spaces in the whole part count as thousands grouping, as in the
+// number formats that group with them. Exponents, "inf" and the like are not numbers here.
 std::optional<double> ParsePlainDecimal(const std::u32string& text, char32_t decimalPoint) {
   std::string ascii;
   bool seenPoint = false;
   bool seenDigit = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
-    if (c == kNoBreakSpace && seenDigit) continue;
+    if (c == kNoBreakSpace && seenDigit && !seenPoint) continue;
     if ((c == U'-' || c == U'+') && i == 0) {
       if (c == U'-') ascii += '-';
     } else if (c >= U'0' && c <= U'9') {

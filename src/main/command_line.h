@@ -1,0 +1,41 @@
+// kv [--json] [--pdg yes|no] [FILE]
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <variant>
+
+#include "main/driver.h"
+#include "ui/frontend.h"
+
+namespace kv::run {
+
+struct CommandLine {
+  bool json = false;
+  std::optional<bool> grantAnswer;  // --pdg yes|no
+  std::string file;                 // "" when the file is to be chosen
+};
+
+inline constexpr int kUsageExitStatus = 64;
+
+// The options, or the exit status when the command line already ends the run (--help,
+// --version: 0 after printing to out; wrong usage: 64 after a message on err).
+std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* argv,
+                                                std::ostream& out, std::ostream& err);
+
+// What the process has to talk to the user with.
+struct Surroundings {
+  bool display = false;           // DISPLAY or WAYLAND_DISPLAY is set
+  bool interactiveInput = false;  // standard input is a terminal
+};
+
+// FILE given: boxes are printed on err and the chooser returns FILE. Without FILE: Qt
+// dialogs on a display when Qt was built, else terminal prompts on in and err. The
+// grant question takes --pdg, else is asked where the user can answer, else is No.
+std::unique_ptr<ui::Frontend> ChooseFrontend(const CommandLine& options,
+                                             const Surroundings& surroundings, std::istream& in,
+                                             std::ostream& err);
+
+}  // namespace kv::run

@@ -1,0 +1,295 @@
+#include "main/driver.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string_view>
+
+#include "report/run_log.h"
+#include "validate/file_name.h"
+#include "validate/schedule.h"
+#include "validate/structure.h"
+#include "word/document_access.h"
+
+namespace kv::run {
+namespace {
+
+using validate::RunContext;
+
+constexpr int kErrorLimit = 50;  // from this many errors on, nothing more is checked
+constexpr int kDurationAboveLimit = 30000;
+constexpr int kDurationBelow = 30001;
+
+word::WordApplication& WordApp(RunContext& ctx) {
+  return *ctx.Document.WordApp;
+}
+
+void LogWithDate(RunContext& ctx, const std::string& text) {
+  ctx.WriteLog(text + report::CurrentDateTime());
+}
+
+// An end-to-end test may ask for an unexpected failure at a named phase through
+// KV_TEST_FAIL_AT; builds without the test hooks ignore it.
+void TestFailurePoint([[maybe_unused]] std::string_view phase) {
+#ifdef KV_TEST_HOOKS
+  const char* failAt = std::getenv("KV_TEST_FAIL_AT");
+  if (failAt != nullptr && phase == failAt)
+    throw std::runtime_error("failure provoked at " + std::string(phase));
+#endif
+}
+
+bool IsDocFile(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  return extension == ".doc";
+}
+
+void AnnounceConversion(const RunOptions& options, const std::string& path) {
+  if (options.Notice && IsDocFile(path)) options.Notice("Converting " + path + " with LibreOffice");
+}
+
+void InitialiseRun(RunContext& ctx) {
+  ctx.Messages.InitMessageLists(ctx.DocLanguage);
+  text::InitDialogTexts(ctx.DialogTexts);
+  text::InitTextCatalogue(ctx.TextCatalogue, ctx.DocLanguage, ctx.RunLog);
+  ResetValidationState(ctx);
+}
+
+// The document on screen at 65 percent, saved at once as the copy, proofing off.
+void PrepareCopy(RunContext& ctx, const std::string& validatedPath) {
+  word::SetNormalView(ctx.Document);
+  WordApp(ctx).SetZoomPercentage(65);
+  WordApp(ctx).SetVisible(true);
+  WordApp(ctx).SaveAs(validatedPath);
+  WordApp(ctx).WholeStory();
+  WordApp(ctx).SetLanguageID(word::wdNoProofing);
+}
+
+// The first duration rule that applies is recorded and ends the validation.
+bool ProjectDurationAccepted(RunContext& ctx) {
+  if (ctx.ProjectDurationMonths > 60) {
+    ctx.Messages.ReportCode(kDurationAboveLimit);
+    return false;
+  }
+  if (ctx.ProjectType == "2" && ctx.ProjectDurationMonths < 3) {
+    ctx.Messages.ReportCodeWithText(kDurationBelow, "3");
+    return false;
+  }
+  if (!ctx.SpecialSeries && ctx.ProjectDurationMonths < 6) {
+    ctx.Messages.ReportCodeWithText(kDurationBelow, "6");
+    return false;
+  }
+  return true;
+}
+
+bool BelowErrorLimit(const RunContext& ctx) {
+  return ctx.Messages.ErrorList.Count() < kErrorLimit;
+}
+
+struct TableParser {
+  int parseResultsIndex;
+  bool (*parse)(RunContext&);
+};
+
+// The table parsers in document order. The parsers of the personnel commitments (2),
+// the financial tables (3), the procurement tables (4) and the other direct costs (5)
+// join this list as they are written.
+constexpr TableParser kTableParsers[] = {
+    {1, validate::ParseTechnicalSchedule},
+};
+
+// Runs the parsers while fewer than 50 errors are listed; true when the limit was
+// never reached.
+bool RunTableParsers(RunContext& ctx) {
+  for (const auto& parser : kTableParsers) {
+    ctx.ParseResults[parser.parseResultsIndex] = parser.parse(ctx);
+    if (!BelowErrorLimit(ctx)) return false;
+  }
+  return true;
+}
+
+void ValidateDocument(RunContext& ctx) {
+  TestFailurePoint("structure");
+  if (!validate::StructureCheck(ctx)) {
+    ctx.WriteLog("Incorrect document structure");
+    return;
+  }
+  if (!ProjectDurationAccepted(ctx)) return;
+  TestFailurePoint("parsers");
+  if (!RunTableParsers(ctx)) return;
+  // The five inter-table consistency checks and the funding norms, with their log
+  // lines, run here once they are written.
+}
+
+void TypeMessageBlock(RunContext& ctx, const std::string& heading,
+                      const report::msg_handler& list) {
+  auto& app = WordApp(ctx);
+  app.TypeParagraph();
+  app.TypeText(heading);
+  app.TypeParagraph();
+  for (std::int16_t k = 1; k <= list.Count(); ++k) {
+    app.TypeText(list.Message(k));
+    app.TypeParagraph();
+  }
+}
+
+// The summary in new Normal paragraphs before the first paragraph of the document:
+// the summary line, then errors, warnings and, only with errors, the info messages.
+void TypeSummary(RunContext& ctx) {
+  TestFailurePoint("summary");
+  auto& app = WordApp(ctx);
+  const auto& messages = ctx.Messages;
+  app.Collapse();
+  app.HomeKey(word::wdStory);
+  app.TypeParagraph();
+  app.HomeKey(word::wdStory);
+  app.SetStyle(word::wdStyleNormal);
+  app.TypeText(std::string(Banner) + " - Project " + ctx.ProjectNumber + " validated on " +
+               report::CurrentDateTime());
+  app.TypeParagraph();
+  if (messages.ErrorList.Count() > 0) {
+    ctx.WriteLog(std::to_string(messages.ErrorList.Count()) + " errors found");
+    TypeMessageBlock(ctx, ctx.TextCatalogue.SummaryErrorsHeading, messages.ErrorList);
+  }
+  if (messages.WarningList.Count() > 0) {
+    ctx.WriteLog(std::to_string(messages.WarningList.Count()) + " warnings");
+    TypeMessageBlock(ctx, ctx.TextCatalogue.SummaryWarningsHeading, messages.WarningList);
+  }
+  if (messages.ErrorList.Count() >= 1 && messages.InfoList.Count() >= 1) {
+    ctx.WriteLog(std::to_string(messages.InfoList.Count()) + " info messages");
+    TypeMessageBlock(ctx, ctx.TextCatalogue.SummaryInfoHeading, messages.InfoList);
+  }
+}
+
+bool HasFindings(const RunContext& ctx) {
+  return ctx.Messages.ErrorList.Count() + ctx.Messages.WarningList.Count() > 0;
+}
+
+// Summary and save when there are findings, close, and no copy of a clean document.
+void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options) {
+  WordApp(ctx).SetZoomPercentage(100);
+  if (HasFindings(ctx)) {
+    TypeSummary(ctx);
+    AnnounceConversion(options, result.ValidatedPath);
+    WordApp(ctx).Save();
+  }
+  WordApp(ctx).SetVisible(false);
+  word::CloseDocumentSession(ctx.Document);
+  result.CopyKept = HasFindings(ctx);
+  if (!result.CopyKept) std::filesystem::remove(result.ValidatedPath);
+}
+
+void ReportCannotOpen(RunContext& ctx) {
+  const std::string& reason = ctx.Document.OpenFailure;
+  ctx.WriteLog(reason.empty() ? "File cannot be opened" : "File cannot be opened: " + reason);
+  ctx.Frontend.MessageBox(ctx.TextCatalogue.BoxErrorTitle + "\n" + ctx.TextCatalogue.BoxCannotOpen,
+                          Banner, ui::Icon::Exclamation);
+}
+
+// Steps up to the closing box; the outcome is recorded in result.
+void RunValidation(RunContext& ctx, RunResult& result, const RunOptions& options) {
+  ctx.WriteLog(Banner);
+  LogWithDate(ctx, "Validation start: ");
+  result.SelectedPath = ctx.Frontend.ChooseOpenFile("", "", "MS Word document|*.doc;*.docx", "doc",
+                                                    "Validate workplan");
+  TestFailurePoint("choose");
+  if (result.SelectedPath.empty()) {
+    result.Outcome = RunOutcome::NoFile;
+    ctx.WriteLog("No file selected.");
+    return;
+  }
+  ctx.WriteLog("File: " + result.SelectedPath);
+  if (!validate::CheckFileName(ctx, result.SelectedPath)) {
+    result.Outcome = RunOutcome::RefusedName;
+    ctx.WriteLog("Incorrect file name");
+    return;
+  }
+  result.ValidatedPath = validate::ValidatedPathFor(result.SelectedPath);
+  InitialiseRun(ctx);
+  AnnounceConversion(options, result.SelectedPath);
+  if (!word::OpenDocumentSession(ctx.Document, result.SelectedPath)) {
+    result.Outcome = RunOutcome::CannotOpen;
+    ReportCannotOpen(ctx);
+    return;
+  }
+  PrepareCopy(ctx, result.ValidatedPath);
+  ValidateDocument(ctx);
+  FinishCopy(ctx, result, options);
+  result.Outcome = RunOutcome::Validated;
+}
+
+std::string LineOrPath(const std::string& none, const std::string& listedIn, int count,
+                       const std::string& path) {
+  return count == 0 ? none : listedIn + path;
+}
+
+void ShowClosingBox(RunContext& ctx, const RunResult& result) {
+  if (result.SelectedPath.empty()) {
+    ctx.Frontend.MessageBox("No file selected\nValidation terminated", Banner, ui::Icon::None);
+    return;
+  }
+  if (result.ValidatedPath.empty()) return;
+  const auto& texts = ctx.TextCatalogue;
+  const auto& messages = ctx.Messages;
+  ctx.Frontend.MessageBox(texts.BoxValidationCompleted + "\n" +
+                              LineOrPath(texts.BoxNoErrors, texts.BoxErrorsListedIn,
+                                         messages.ErrorList.Count(), result.ValidatedPath) +
+                              "\n" +
+                              LineOrPath(texts.BoxNoWarnings, texts.BoxWarningsListedIn,
+                                         messages.WarningList.Count(), result.ValidatedPath),
+                          Banner, ui::Icon::None);
+}
+
+// The copy is left as it was so the user can see where validation stopped. Before the
+// catalogue holds its texts the box falls back to English rather than show nothing.
+void EndAbnormally(RunContext& ctx, RunResult& result) {
+  result.Outcome = RunOutcome::AbnormalTermination;
+  result.CopyKept = false;
+  const auto& texts = ctx.TextCatalogue;
+  const bool initialised = !texts.BoxUnknownError.empty();
+  try {
+    ctx.Frontend.MessageBox((initialised ? texts.BoxUnknownError : "Unknown Error") + "\n" +
+                                (initialised ? texts.BoxCannotProcess : "File cannot be processed"),
+                            Banner, ui::Icon::Stop);
+  } catch (...) {
+    // Not even the box could be shown: the log line and the exit status still tell.
+  }
+  LogWithDate(ctx, "Abnormal termination: ");
+  ctx.RunLog.CloseLog();
+}
+
+}  // namespace
+
+void ResetValidationState(RunContext& ctx) {
+  ctx.WriteLog("Initializing data...");
+  ctx.ParticipantCount = 0;
+  ctx.ParseResults = {};
+  ctx.ScheduleTotalDays = 0;
+}
+
+RunResult Main(RunContext& ctx, const RunOptions& options) {
+  RunResult result;
+  if (!ctx.RunLog.OpenLog(options.LogPath)) {
+    result.Outcome = RunOutcome::LogUnavailable;
+    return result;
+  }
+  try {
+    RunValidation(ctx, result, options);
+    LogWithDate(ctx, "Validation completed: ");
+    ctx.RunLog.CloseLog();
+    ShowClosingBox(ctx, result);
+  } catch (...) {
+    EndAbnormally(ctx, result);
+  }
+  return result;
+}
+
+int ExitStatus(const RunResult& result, const RunContext& ctx) {
+  if (result.Outcome != RunOutcome::Validated) return 2;
+  return HasFindings(ctx) ? 1 : 0;
+}
+
+}  // namespace kv::run

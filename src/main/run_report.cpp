@@ -1,0 +1,48 @@
+#include "main/run_report.h"
+
+#include "word/word_application.h"
+
+namespace kv::run {
+namespace {
+
+std::vector<std::string> Messages(const report::msg_handler& list) {
+  std::vector<std::string> texts;
+  for (std::int16_t k = 1; k <= list.Count(); ++k) texts.push_back(list.Message(k));
+  return texts;
+}
+
+std::string ColourName(int colour) {
+  switch (colour) {
+    case word::wdRed:
+      return "red";
+    case word::wdGreen:
+      return "green";
+    case word::wdYellow:
+      return "yellow";
+    default:
+      return std::to_string(colour);
+  }
+}
+
+std::optional<std::string> UnlessEmpty(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
+}  // namespace
+
+report::RunReport DescribeRun(const RunResult& result, const validate::RunContext& ctx) {
+  report::RunReport described;
+  described.file = UnlessEmpty(result.SelectedPath);
+  if (result.CopyKept) described.validatedCopy = result.ValidatedPath;
+  described.language = ctx.DocLanguage ? "ru" : "en";
+  described.projectNumber = UnlessEmpty(ctx.ProjectNumber);
+  described.errors = Messages(ctx.Messages.ErrorList);
+  described.warnings = Messages(ctx.Messages.WarningList);
+  described.info = Messages(ctx.Messages.InfoList);
+  for (const auto& cell : ctx.Document.MarkedCells)
+    described.markedCells.push_back({cell.table, cell.row, cell.column, ColourName(cell.colour)});
+  return described;
+}
+
+}  // namespace kv::run

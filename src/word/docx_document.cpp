@@ -1,0 +1,63 @@
+#include "word/docx_document.h"
+
+#include <sstream>
+
+#include "word/word_application.h"
+
+namespace kv::word::docx {
+namespace {
+
+void Parse(pugi::xml_document& xml, const std::string& data, const std::string& part) {
+  const pugi::xml_parse_result parsed = xml.load_buffer(data.data(), data.size(), kParseOptions);
+  if (!parsed) {
+    throw WordError("malformed XML in " + part + ": " + parsed.description() + " at byte " +
+                    std::to_string(parsed.offset));
+  }
+}
+
+std::string Serialise(pugi::xml_document& xml) {
+  // pugixml writes UTF-8 whatever the source encoding was; the declaration must agree.
+  for (pugi::xml_node node : xml.children()) {
+    if (node.type() == pugi::node_declaration && node.attribute("encoding")) {
+      node.attribute("encoding").set_value("UTF-8");
+    }
+  }
+  std::ostringstream out;
+  xml.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  return std::move(out).str();
+}
+
+}  // namespace
+
+Document::Document(const std::string& path, const PackageLimits& limits)
+    : package_(Package::Read(path, limits)), mainName_(package_.MainDocumentName()) {
+  const PackageEntry* main = package_.Find(mainName_);
+  if (main == nullptr) throw WordError("the package has no main document (" + mainName_ + ")");
+  Parse(main_, main->data, mainName_);
+  names_ = std::make_unique<WordNames>(main_.document_element());
+  pugi::xml_node body = names_->Child(main_.document_element(), "body");
+  if (names_->Local(main_.document_element()) != "document" || !body) {
+    throw WordError("the main document has no body");
+  }
+  story_ = std::make_unique<Story>(*names_, body);
+  settingsName_ = package_.SettingsName();
+}
+
+pugi::xml_node Document::Settings() {
+  if (!settings_) {
+    const PackageEntry* entry = settingsName_.empty() ? nullptr : package_.Find(settingsName_);
+    if (entry == nullptr) return {};
+    settings_.emplace();
+    Parse(*settings_, entry->data, settingsName_);
+    settingsNames_ = std::make_unique<WordNames>(settings_->document_element());
+  }
+  return settings_->document_element();
+}
+
+void Document::Write(const std::string& path) {
+  package_.Replace(mainName_, Serialise(main_));
+  if (settings_) package_.Replace(settingsName_, Serialise(*settings_));
+  package_.Write(path);
+}
+
+}  // namespace kv::word::docx

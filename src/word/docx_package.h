@@ -1,0 +1,42 @@
+// A .docx package in memory: every entry as read (checked against caps and CRCs),
+// written back unchanged except the parts the engine replaced.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kv::word::docx {
+
+struct PackageLimits {
+  std::size_t maxEntries = 4096;
+  std::uint64_t maxTotalBytes = 512ull << 20;  // unpacked, counted while reading
+};
+
+struct PackageEntry {
+  std::string name;
+  std::string data;  // unpacked bytes
+  std::int32_t compression = 0;
+  std::int64_t mtime = 0;
+};
+
+class Package {
+ public:
+  // Reads the whole package; throws WordError with a one-line reason.
+  static Package Read(const std::string& path, const PackageLimits& limits = {});
+
+  // nullptr when the package has no such entry.
+  const PackageEntry* Find(const std::string& name) const;
+  void Replace(const std::string& name, std::string data);
+  // Writes all entries in their original order; throws WordError.
+  void Write(const std::string& path) const;
+
+  // Part names resolved through the relationships ("word/document.xml" as a rule).
+  std::string MainDocumentName() const;
+  std::string SettingsName() const;  // "" when the document has no settings part
+
+ private:
+  std::vector<PackageEntry> entries_;
+};
+
+}  // namespace kv::word::docx

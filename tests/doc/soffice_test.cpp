@@ -1,0 +1,205 @@
+// Conversion through LibreOffice: real round trips, and a stand-in `soffice` on the PATH
+// for the failures (missing program, failing program, one that never ends).
+#include "word/soffice.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <zip.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "support/docx_builder.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kv::testing::DocxBuilder;
+using kv::testing::ReadFileBytes;
+using kv::testing::TempDir;
+using kv::word::ConvertDocument;
+using namespace std::chrono_literals;
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+std::string DocumentXmlOf(const std::string& docx) {
+  int error = 0;
+  zip_t* archive = zip_open(docx.c_str(), ZIP_RDONLY, &error);
+  if (archive == nullptr) return {};
+  std::string xml;
+  if (zip_file_t* file = zip_fopen(archive, "word/document.xml", 0)) {
+    char buffer[4096];
+    for (zip_int64_t n; (n = zip_fread(file, buffer, sizeof buffer)) > 0;) xml.append(buffer, n);
+    zip_fclose(file);
+  }
+  zip_close(archive);
+  return xml;
+}
+
+// A process that is gone or a zombie no longer runs.
+bool Running(const std::string& pid) {
+  std::ifstream stat("/proc/" + pid + "/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const auto close = text.rfind(')');
+  return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
+}
+
+std::string FirstLine(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+class SofficeTest : public ::testing::Test {
+ protected:
+  TempDir work;
+  // Every temporary folder of a conversion lands here, so a leftover shows.
+  TempDir temp;
+  ScopedEnv tmpdir{"TMPDIR", temp.path().string()};
+
+  bool TempIsEmpty() const { return fs::is_empty(temp.path()); }
+
+  // Puts a stand-in `soffice` with the given shell body alone on the PATH.
+  std::string FakeSoffice(const std::string& body) {
+    const fs::path bin = work.path() / "bin";
+    fs::create_directories(bin);
+    const fs::path script = bin / "soffice";
+    std::ofstream(script) << "#!/bin/sh\nhere='" << bin.string() << "'\n" << body << "\n";
+    chmod(script.c_str(), 0755);
+    return bin.string() + ":/usr/bin:/bin";
+  }
+
+  std::string SmallDocx(const std::string& name) {
+    const std::string path = work / name;
+    DocxBuilder()
+        .Paragraph("Plan de travail \xE2\x80\x93 \xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD")
+        .Save(path);
+    return path;
+  }
+};
+
+TEST_F(SofficeTest, ConvertsToDocAndBackWithSpacesAndCyrillicInTheName) {
+  const std::string input = SmallDocx("\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD 12-we.docx");
+  const std::string original = ReadFileBytes(input);
+  fs::create_directories(work.path() / "out doc");
+
+  const auto doc = ConvertDocument(input, "doc", work / "out doc", 120s);
+  ASSERT_TRUE(doc.ok) << doc.reason;
+  EXPECT_EQ(doc.output, work / "out doc/\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD 12-we.doc");
+  EXPECT_EQ(ReadFileBytes(doc.output).substr(0, 4), "\xD0\xCF\x11\xE0");  // OLE compound file
+  EXPECT_EQ(ReadFileBytes(input), original);
+
+  const auto docx = ConvertDocument(doc.output, "docx", work / "back", 120s);
+  ASSERT_TRUE(docx.ok) << docx.reason;
+  EXPECT_NE(DocumentXmlOf(docx.output)
+                .find("Plan de travail \xE2\x80\x93 "
+                      "\xD0\xBF\xD0\xBB\xD0\xB0\xD0\xBD"),
+            std::string::npos);
+  EXPECT_TRUE(TempIsEmpty());
+}
+
+TEST_F(SofficeTest, AFileThatIsNotADocumentGivesLibreOfficesReason) {
+  const std::string input = work / "broken.docx";
+  std::ofstream(input) << "PK\x03\x04 not really a package";
+  const auto result = ConvertDocument(input, "doc", work.path().string(), 120s);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "LibreOffice wrote no doc file: Error: source file could not be loaded");
+  EXPECT_FALSE(fs::exists(work / "broken.doc"));
+  EXPECT_TRUE(TempIsEmpty());
+}
+
+TEST_F(SofficeTest, WithoutLibreOfficeOnThePathNothingRuns) {
+  const std::string input = SmallDocx("plan.docx");
+  fs::create_directories(work.path() / "empty");
+  ScopedEnv path("PATH", work / "empty");
+  const auto result = ConvertDocument(input, "doc", work.path().string(), 5s);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "LibreOffice (soffice) was not found on the PATH");
+}
+
+TEST_F(SofficeTest, AMissingInputIsRefusedBeforeAnythingRuns) {
+  const auto result = ConvertDocument(work / "nowhere.doc", "docx", work.path().string(), 5s);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "cannot convert " + (work / "nowhere.doc") + ": no such file");
+}
+
+TEST_F(SofficeTest, AHangingConverterIsKilledWithItsWholeGroup) {
+  const std::string input = SmallDocx("plan with space.docx");
+  ScopedEnv path("PATH", FakeSoffice("printf '%s\\n' \"$@\" > \"$here/args\"\n"
+                                     "sleep 300 &\necho $! > \"$here/child\"\n"
+                                     "echo $$ > \"$here/pid\"\nsleep 300"));
+  const auto started = std::chrono::steady_clock::now();
+  const auto result = ConvertDocument(input, "doc", work.path().string(), 1s);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
+
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "LibreOffice did not finish within 1 s and was stopped");
+  EXPECT_FALSE(Running(FirstLine(work / "bin/pid")));
+  EXPECT_FALSE(Running(FirstLine(work / "bin/child")));
+  EXPECT_TRUE(TempIsEmpty());
+
+  std::ifstream argsFile(work / "bin/args");
+  std::vector<std::string> args;
+  for (std::string line; std::getline(argsFile, line);) args.push_back(line);
+  ASSERT_EQ(args.size(), 11u);
+  EXPECT_EQ(std::vector<std::string>(args.begin(), args.begin() + 5),
+            std::vector<std::string>(
+                {"--headless", "--norestore", "--nologo", "--nolockcheck", "--nodefault"}));
+  EXPECT_TRUE(
+      args[5].starts_with("-env:UserInstallation=file://" + temp.path().string() + "/kv-soffice-"));
+  EXPECT_EQ(std::vector<std::string>(args.begin() + 6, args.end()),
+            std::vector<std::string>(
+                {"--convert-to", "doc:MS Word 97", "--outdir", work.path().string(), input}));
+}
+
+TEST_F(SofficeTest, AFailingConverterGivesItsStatusAndLastWords) {
+  const std::string input = SmallDocx("plan.docx");
+  ScopedEnv path("PATH", FakeSoffice("echo starting\necho 'Error: no filter' >&2\nexit 3"));
+  const auto result = ConvertDocument(input, "docx", work / "out", 5s);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "LibreOffice failed with exit status 3: Error: no filter");
+  EXPECT_TRUE(TempIsEmpty());
+}
+
+TEST_F(SofficeTest, AStaleOutputFileDoesNotPassForThisRunsOutput) {
+  const std::string input = SmallDocx("plan.docx");
+  std::ofstream(work / "plan.doc") << "old output";
+  ScopedEnv path("PATH", FakeSoffice("exit 0"));
+  const auto result = ConvertDocument(input, "doc", work.path().string(), 5s);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "LibreOffice wrote no doc file");
+}
+
+TEST_F(SofficeTest, NeverConvertsADocumentOntoItself) {
+  const std::string input = SmallDocx("plan.docx");
+  const std::string before = ReadFileBytes(input);
+  const auto result = ConvertDocument(input, "docx", work.path().string(), 5s);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, "cannot convert " + input + " onto itself");
+  EXPECT_EQ(ReadFileBytes(input), before);
+}
+
+}  // namespace

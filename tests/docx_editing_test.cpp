@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+#include <zip.h>
+#include <pugixml.hpp>
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "support/docx_builder.h"
+#include "support/temp_dir.h"
+#include "word/docx_application.h"
+
+namespace kv::word {
+namespace {
+
+using testing::DocxBuilder;
+using testing::ReadFileBytes;
+using testing::SimpleTable;
+using testing::TableSpec;
+using testing::TempDir;
+
+// Every entry of a package, unpacked.
+std::map<std::string, std::string> Entries(const std::string& path) {
+  std::map<std::string, std::string> entries;
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  if (archive == nullptr) return entries;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+    zip_stat_t stat;
+    zip_stat_index(archive, i, 0, &stat);
+    std::string data(stat.size, '\0');
+    zip_file_t* file = zip_fopen_index(archive, i, 0);
+    zip_fread(file, data.data(), data.size());
+    zip_fclose(file);
+    entries[stat.name] = data;
+  }
+  zip_close(archive);
+  return entries;
+}
+
+// The w:tcPr of cell (row, column) of the first table, as written.
+std::string CellProperties(const std::string& documentXml, int row, int column) {
+  pugi::xml_document xml;
+  xml.load_string(documentXml.c_str());
+  pugi::xml_node tr = xml.select_node(("//w:tbl/w:tr[" + std::to_string(row) + "]").c_str()).node();
+  pugi::xml_node tc = tr.select_node(("w:tc[" + std::to_string(column) + "]").c_str()).node();
+  std::ostringstream out;
+  tc.child("w:tcPr").print(out, "", pugi::format_raw);
+  return out.str();
+}
+
+class EditingTest : public ::testing::Test {
+ protected:
+  void Open(const DocxBuilder& builder) {
+    builder.Save(input_);
+    app_->DocumentsOpen(input_);
+  }
+  std::string SavedDocument() {
+    app_->SaveAs(dir_ / "out.docx");
+    return Entries(dir_ / "out.docx")["word/document.xml"];
+  }
+  void Shade(int row, int column, int colour) {
+    app_->CellSelect(1, row, column);
+    app_->SetCellsShadingTexture(wdTextureNone);
+    app_->SetCellsShadingBackgroundPatternColorIndex(colour);
+  }
+
+  TempDir dir_;
+  std::string input_ = dir_ / "in.docx";
+  std::unique_ptr<WordApplication> app_ = CreateDocxApplication();
+};
+
+TEST_F(EditingTest, ShadingGoesInSchemaOrderAndReplacesPatternsAndThemes) {
+  TableSpec table = SimpleTable({{"a", "b", "c"}});
+  table.rows[0][1].rawContentXml = "<w:p/>";
+  table.rows[0][2].rawContentXml = "<w:p/>";
+  DocxBuilder builder;
+  builder.Table(table);
+  std::string xml = builder.DocumentXml();
+  // Cell b: a dotted pattern with a theme fill, and a vAlign after the shading's place.
+  xml.replace(xml.find("</w:tcPr><w:p/>"), 9,
+              "<w:shd w:val=\"pct50\" w:color=\"000000\" w:fill=\"D9D9D9\" "
+              "w:themeFill=\"background1\" w:themeFillShade=\"D9\"/><w:vAlign w:val=\"center\"/>"
+              "</w:tcPr>");
+  // Cell c: properties that must stay before and after the shading.
+  xml.replace(xml.rfind("</w:tcPr><w:p/>"), 9, "<w:vMerge w:val=\"restart\"/><w:noWrap/></w:tcPr>");
+  Open(DocxBuilder().RawParagraph(
+      xml.substr(xml.find("<w:tbl>"), xml.find("</w:tbl>") + 8 - xml.find("<w:tbl>"))));
+
+  Shade(1, 1, wdYellow);
+  Shade(1, 1, wdRed);  // the last marking wins
+  Shade(1, 2, wdGreen);
+  Shade(1, 3, wdYellow);
+  const std::string saved = SavedDocument();
+  EXPECT_EQ(CellProperties(saved, 1, 1),
+            "<w:tcPr><w:tcW w:w=\"2000\" w:type=\"dxa\"/>"
+            "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"FF0000\"/></w:tcPr>");
+  EXPECT_EQ(CellProperties(saved, 1, 2),
+            "<w:tcPr><w:tcW w:w=\"2000\" w:type=\"dxa\"/>"
+            "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"008000\"/>"
+            "<w:vAlign w:val=\"center\"/></w:tcPr>");
+  EXPECT_EQ(CellProperties(saved, 1, 3),
+            "<w:tcPr><w:tcW w:w=\"2000\" w:type=\"dxa\"/><w:vMerge w:val=\"restart\"/>"
+            "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"FFFF00\"/><w:noWrap/></w:tcPr>");
+}
+
+TEST_F(EditingTest, ShadingARowShadesEveryCellOfIt) {
+  Open(DocxBuilder().Table(SimpleTable({{"a", "b"}, {"c", "d"}})));
+  app_->RowsSelect(1, 2);
+  app_->SetCellsShadingBackgroundPatternColorIndex(wdGreen);
+  const std::string saved = SavedDocument();
+  EXPECT_EQ(CellProperties(saved, 1, 1), "<w:tcPr><w:tcW w:w=\"2000\" w:type=\"dxa\"/></w:tcPr>");
+  EXPECT_NE(CellProperties(saved, 2, 1).find("w:fill=\"008000\""), std::string::npos);
+  EXPECT_NE(CellProperties(saved, 2, 2).find("w:fill=\"008000\""), std::string::npos);
+}
+
+TEST_F(EditingTest, SummaryTypedAtTheTopPrecedesTheDocument) {
+  Open(DocxBuilder().Paragraph("Heading").Table(SimpleTable({{"a"}})));
+  app_->WholeStory();
+  app_->SetLanguageID(wdNoProofing);
+  app_->Collapse();
+  app_->HomeKey(wdStory);
+  app_->TypeParagraph();
+  app_->HomeKey(wdStory);
+  app_->SetStyle(wdStyleNormal);
+  app_->TypeText("Summary & <line>");
+  app_->TypeParagraph();
+  app_->TypeText("Errors:\tnone");
+  app_->TypeParagraph();
+
+  app_->HomeKey(wdStory);
+  app_->Expand(wdLine);
+  EXPECT_EQ(app_->Text(), "Summary & <line>\r");
+  app_->Collapse();
+  app_->GoToNext(wdGoToLine);
+  app_->Expand(wdLine);
+  EXPECT_EQ(app_->Text(), "Errors:\tnone\r");
+  app_->Collapse();
+  app_->GoToNext(wdGoToLine);
+  app_->Expand(wdLine);
+  EXPECT_EQ(app_->Text(), "\r");  // the paragraph the typing started in
+  app_->Collapse();
+  app_->GoToNext(wdGoToLine);
+  app_->Expand(wdLine);
+  EXPECT_EQ(app_->Text(), "Heading\r");
+  app_->GoTo(wdGoToTable);
+  EXPECT_EQ(app_->Tables1(), 1);
+  EXPECT_EQ(app_->CellRangeText(1, 1, 1), "a\r\a");
+
+  const std::string saved = SavedDocument();
+  EXPECT_NE(saved.find("<w:body><w:p><w:pPr><w:rPr><w:noProof/></w:rPr></w:pPr><w:r><w:rPr>"
+                       "<w:noProof/></w:rPr><w:t xml:space=\"preserve\">Summary &amp; &lt;line&gt;"
+                       "</w:t></w:r></w:p>"),
+            std::string::npos)
+      << saved;
+  EXPECT_NE(saved.find("<w:t xml:space=\"preserve\">Errors:</w:t><w:tab/>"), std::string::npos);
+}
+
+TEST_F(EditingTest, TypingBeforeALeadingTableAddsAParagraphAboveIt) {
+  Open(DocxBuilder().Table(SimpleTable({{"a"}})).Paragraph("after"));
+  app_->HomeKey(wdStory);
+  app_->TypeParagraph();
+  app_->HomeKey(wdStory);
+  EXPECT_FALSE(app_->Information(wdWithInTable));
+  app_->TypeText("top");
+  app_->HomeKey(wdStory);
+  app_->Expand(wdLine);
+  EXPECT_EQ(app_->Text(), "top\r");
+  EXPECT_EQ(app_->CellRangeText(1, 1, 1), "a\r\a");
+}
+
+TEST_F(EditingTest, TypingInsideARunSplitsIt) {
+  Open(DocxBuilder().ParagraphRuns({"Hello ", "world"}));
+  ASSERT_TRUE(app_->FindExecute("wor"));
+  app_->Collapse(wdCollapseEnd);
+  app_->TypeText("-");
+  app_->TypeParagraph();
+  app_->HomeKey(wdStory);
+  app_->Expand(wdLine);
+  EXPECT_EQ(app_->Text(), "Hello wor-\r");
+  app_->Collapse();
+  app_->GoToNext(wdGoToLine);
+  app_->Expand(wdLine);
+  EXPECT_EQ(app_->Text(), "ld\r");
+}
+
+TEST_F(EditingTest, RoundTripKeepsTheInputAndEveryOtherPart) {
+  Open(DocxBuilder().Paragraph("Title").Table(SimpleTable({{"a", "b"}, {"c", "d"}})));
+  const std::string original = ReadFileBytes(input_);
+  app_->SetZoomPercentage(65);
+  app_->SetViewType(wdNormalView);
+  Shade(2, 2, wdRed);
+  app_->HomeKey(wdStory);
+  app_->TypeParagraph();
+  app_->HomeKey(wdStory);
+  app_->TypeText("first");
+  app_->TypeParagraph();
+  app_->TypeText("second");
+  app_->SetZoomPercentage(100);
+  app_->SaveAs(dir_ / "copy.docx");
+  app_->CloseDocument();
+
+  EXPECT_EQ(ReadFileBytes(input_), original);
+  auto before = Entries(input_);
+  auto after = Entries(dir_ / "copy.docx");
+  ASSERT_EQ(before.size(), after.size());
+  for (const auto& [name, data] : before) {
+    if (name == "word/document.xml" || name == "word/settings.xml") continue;
+    EXPECT_EQ(after[name], data) << name;
+  }
+  EXPECT_NE(after["word/settings.xml"].find(
+                "<w:view w:val=\"normal\"/><w:zoom w:percent=\"100\"/><w:defaultTabStop"),
+            std::string::npos)
+      << after["word/settings.xml"];
+
+  app_->DocumentsOpen(dir_ / "copy.docx");
+  app_->HomeKey(wdStory);
+  app_->Expand(wdLine);
+  EXPECT_EQ(app_->Text(), "first\r");
+  EXPECT_TRUE(app_->FindExecute("second"));
+  EXPECT_EQ(app_->CellRangeText(1, 2, 2), "d\r\a");
+  EXPECT_NE(CellProperties(after["word/document.xml"], 2, 2).find("w:fill=\"FF0000\""),
+            std::string::npos);
+}
+
+TEST_F(EditingTest, SaveWritesTheCurrentFileAfterSaveAs) {
+  Open(DocxBuilder().Paragraph("x"));
+  app_->SaveAs(dir_ / "copy.docx");
+  app_->HomeKey(wdStory);
+  app_->TypeText("y");
+  const std::string original = ReadFileBytes(input_);
+  app_->Save();
+  EXPECT_EQ(ReadFileBytes(input_), original);
+  EXPECT_NE(Entries(dir_ / "copy.docx")["word/document.xml"].find(">y<"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kv::word

@@ -1,0 +1,319 @@
+// The kv binary from start to end: log, boxes, the validated copy, exit status, JSON.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "support/docx_builder.h"
+#include "support/kv_runner.h"
+#include "support/temp_dir.h"
+
+namespace kv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+constexpr char kBanner[] = "DO Ruvaveruz 1.2.4";
+constexpr char kDate[] = "<date>";
+
+// A chosen document and its bytes before the run: the run must never change it.
+struct ChosenDocument {
+  std::string path;
+  std::string bytes;
+
+  ChosenDocument(const std::string& documentPath, const DocxBuilder& content) : path(documentPath) {
+    fs::create_directories(fs::path(path).parent_path());
+    content.Save(path);
+    bytes = ReadFileBytes(path);
+  }
+  ChosenDocument(const std::string& documentPath, const std::string& rawBytes)
+      : path(documentPath), bytes(rawBytes) {
+    std::ofstream(path, std::ios::binary) << rawBytes;
+  }
+  void ExpectUnchanged() const { EXPECT_EQ(ReadFileBytes(path), bytes) << path << " changed"; }
+};
+
+// Replaces the date and time at the end of a line by "<date>".
+std::string WithoutDate(const std::string& line) {
+  static const std::regex dated("(.*)[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}");
+  std::smatch match;
+  return std::regex_match(line, match, dated) ? match[1].str() + kDate : line;
+}
+
+std::vector<std::string> WithoutDates(const std::vector<std::string>& lines) {
+  std::vector<std::string> result;
+  for (const auto& line : lines) result.push_back(WithoutDate(line));
+  return result;
+}
+
+// A document kv can open but whose headings are missing: its structure is refused.
+DocxBuilder UnstructuredDocument() {
+  DocxBuilder document;
+  document.Paragraph("A project description without the headings of a work plan.");
+  document.Paragraph("Second paragraph.");
+  return document;
+}
+
+std::vector<std::string> Strings(const nlohmann::json& array) {
+  return array.get<std::vector<std::string>>();
+}
+
+// The summary block kv types at the top of a copy, from the lists of its JSON report.
+std::vector<std::string> ExpectedSummary(const nlohmann::json& report, bool russian) {
+  std::vector<std::string> lines = {std::string(kBanner) + " - Project " +
+                                        report["project_number"].get<std::string>() +
+                                        " validated on " + kDate,
+                                    ""};
+  auto block = [&](const std::string& heading, const nlohmann::json& messages) {
+    lines.push_back(heading);
+    for (const auto& message : Strings(messages)) lines.push_back(message);
+    lines.push_back("");
+  };
+  if (!report["errors"].empty()) block(russian ? "Ошибки: " : "Errors: ", report["errors"]);
+  if (!report["warnings"].empty())
+    block(russian ? "Предупреждения:" : "Warnings:", report["warnings"]);
+  if (!report["errors"].empty() && !report["info"].empty())
+    block(russian ? "Примите к сведению:" : "Information:", report["info"]);
+  return lines;
+}
+
+class DriverEndToEnd : public ::testing::Test {
+ protected:
+  KvRun Run(std::vector<std::string> arguments, std::vector<std::string> environment = {},
+            std::string input = "") {
+    return RunKv(
+        {dir.path().string(), std::move(arguments), std::move(environment), std::move(input)});
+  }
+  std::vector<std::string> Log() const { return WithoutDates(LogLines(dir.path().string())); }
+
+  TempDir dir;
+};
+
+TEST_F(DriverEndToEnd, NoFileChosenEndsWithTheEnglishBoxAndStatus2) {
+  const ChosenDocument bystander(dir / "1234-we.docx", UnstructuredDocument());
+  const KvRun run = Run({}, {}, "\n");  // an empty answer cancels the chooser
+  EXPECT_EQ(run.status, 2);
+  // Without FILE the terminal asks for the path and shows the box.
+  EXPECT_THAT(run.err, HasSubstr("DO Ruvaveruz 1.2.4\nNo file selected\nValidation terminated\n"));
+  EXPECT_THAT(Log(),
+              ElementsAre(kBanner, std::string("Validation start: ") + kDate, "No file selected.",
+                          std::string("Validation completed: ") + kDate));
+  EXPECT_EQ(run.out, "");
+  bystander.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, PathTypedAtTheTerminalIsValidated) {
+  const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+  const KvRun run = Run({}, {}, "1234-we.docx\n\n");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_THAT(Log(), ::testing::Contains("File: " + chosen.path));
+  EXPECT_TRUE(fs::exists(dir / "1234-we-validated.docx"));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, RefusedNameShowsOnlyTheNameBoxAndLeavesNoCopy) {
+  const ChosenDocument chosen(dir / "workplan.docx", UnstructuredDocument());
+  const KvRun run = Run({chosen.path});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_THAT(run.err, HasSubstr("Incorrect file name:\n" + chosen.path + "\n"));
+  EXPECT_THAT(run.err, Not(HasSubstr("Validation completed")));
+  EXPECT_THAT(
+      Log(), ElementsAre(kBanner, std::string("Validation start: ") + kDate, "File: " + chosen.path,
+                         "Incorrect file name", std::string("Validation completed: ") + kDate));
+  EXPECT_FALSE(fs::exists(dir / "workplan-validated.docx"));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsBothBoxes) {
+  const ChosenDocument chosen(dir / "1234-we.docx", std::string("not a word document"));
+  const KvRun run = Run({chosen.path});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err,
+            "DO Ruvaveruz 1.2.4: Error\nFile cannot be opened\n"
+            "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\n");
+  const auto log = Log();
+  ASSERT_EQ(log.size(), 7u);
+  EXPECT_THAT(
+      std::vector<std::string>(log.begin(), log.begin() + 5),
+      ElementsAre(kBanner, std::string("Validation start: ") + kDate, "File: " + chosen.path,
+                  "Initializing constants...", "Initializing data..."));
+  EXPECT_THAT(log[5], StartsWith("File cannot be opened: "));
+  EXPECT_EQ(log[6], std::string("Validation completed: ") + kDate);
+  EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, FindingsAreTypedAtTheTopOfTheSavedCopy) {
+  const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const auto report = nlohmann::json::parse(run.out);
+  const std::string copy = dir / "1234-we-validated.docx";
+  ASSERT_FALSE(report["errors"].empty());
+
+  auto expected = ExpectedSummary(report, false);
+  expected.push_back("A project description without the headings of a work plan.");
+  expected.push_back("Second paragraph.");
+  EXPECT_THAT(WithoutDates(BodyParagraphs(copy)), ElementsAreArray(expected));
+
+  const std::string warningsLine =
+      report["warnings"].empty() ? "No warnings" : "Warnings listed in file " + copy;
+  EXPECT_THAT(run.err,
+              HasSubstr("DO Ruvaveruz 1.2.4: Validation completed\nErrors listed in file " + copy +
+                        "\n" + warningsLine + "\n"));
+  const auto log = Log();
+  EXPECT_THAT(log, ::testing::Contains("Incorrect document structure"));
+  EXPECT_THAT(log, ::testing::Contains(std::to_string(report["errors"].size()) + " errors found"));
+  EXPECT_EQ(log.back(), std::string("Validation completed: ") + kDate);
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, RussianDocumentGetsRussianSummaryAndBox) {
+  const ChosenDocument chosen(dir / "1234-wr.docx", UnstructuredDocument());
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const auto report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(report["language"], "ru");
+  const std::string copy = dir / "1234-wr-validated.docx";
+  const auto paragraphs = WithoutDates(BodyParagraphs(copy));
+  const auto expected = ExpectedSummary(report, true);
+  ASSERT_GE(paragraphs.size(), expected.size());
+  EXPECT_THAT(std::vector<std::string>(paragraphs.begin(), paragraphs.begin() + expected.size()),
+              ElementsAreArray(expected));
+  EXPECT_THAT(run.err, HasSubstr("Проверка завершена\nСписок ошибок в файле " + copy + "\n"));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, JsonReportDescribesTheRun) {
+  const ChosenDocument chosen(dir / "a-0123.1-we.docx", UnstructuredDocument());
+  const KvRun run = Run({"--json", chosen.path});
+  const auto report = nlohmann::ordered_json::parse(run.out);
+  std::vector<std::string> keys;
+  for (const auto& item : report.items()) keys.push_back(item.key());
+  EXPECT_THAT(keys, ElementsAre("file", "validated_copy", "language", "project_number", "errors",
+                                "warnings", "info", "marked_cells"));
+  EXPECT_EQ(report["file"], chosen.path);
+  EXPECT_EQ(report["validated_copy"], dir / "a-0123.1-we-validated.docx");
+  EXPECT_EQ(report["language"], "en");
+  EXPECT_EQ(report["project_number"], "A-0123.1");
+  EXPECT_TRUE(report["marked_cells"].is_array());
+  EXPECT_EQ(run.out.back(), '\n');
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one object on one line";
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, JsonReportIsPrintedForRunsThatEndEarly) {
+  const ChosenDocument refused(dir / "plan.docx", UnstructuredDocument());
+  const ChosenDocument broken(dir / "1234-we.docx", std::string("PK broken"));
+  struct Case {
+    std::vector<std::string> arguments;
+    nlohmann::json file;
+  } cases[] = {{{"--json"}, nullptr},
+               {{"--json", refused.path}, refused.path},
+               {{"--json", broken.path}, broken.path}};
+  for (const auto& c : cases) {
+    const KvRun run = Run(c.arguments);
+    EXPECT_EQ(run.status, 2);
+    const auto report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["file"], c.file);
+    EXPECT_TRUE(report["validated_copy"].is_null());
+    EXPECT_TRUE(report["errors"].empty());
+    EXPECT_TRUE(report["marked_cells"].empty());
+  }
+  refused.ExpectUnchanged();
+  broken.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, UnexpectedFailureEndsAbnormallyAndLeavesTheCopy) {
+  const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+  for (const std::string phase : {"structure", "summary"}) {
+    const KvRun run = Run({"--json", chosen.path}, {"KV_TEST_FAIL_AT=" + phase});
+    EXPECT_EQ(run.status, 2) << phase;
+    EXPECT_THAT(run.err,
+                HasSubstr("DO Ruvaveruz 1.2.4: Unknown Error\nFile cannot be processed\n"));
+    EXPECT_THAT(run.err, Not(HasSubstr("Validation completed")));
+    const auto log = Log();
+    EXPECT_EQ(log.back(), std::string("Abnormal termination: ") + kDate);
+    EXPECT_THAT(log, Not(::testing::Contains(std::string("Validation completed: ") + kDate)));
+    EXPECT_TRUE(fs::exists(dir / "1234-we-validated.docx")) << phase;
+    EXPECT_TRUE(nlohmann::json::parse(run.out)["validated_copy"].is_null());
+    chosen.ExpectUnchanged();
+  }
+  // The copy is left as the failure found it: no summary was typed into it.
+  EXPECT_THAT(BodyParagraphs(dir / "1234-we-validated.docx").front(), Not(StartsWith(kBanner)));
+}
+
+TEST_F(DriverEndToEnd, FailureBeforeTheCatalogueStillExplainsItself) {
+  const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+  const KvRun run = Run({chosen.path}, {"KV_TEST_FAIL_AT=choose"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "DO Ruvaveruz 1.2.4: Unknown Error\nFile cannot be processed\n");
+  EXPECT_THAT(Log(), ElementsAre(kBanner, std::string("Validation start: ") + kDate,
+                                 std::string("Abnormal termination: ") + kDate));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, LogIsRecreatedWithOnlyThisRunsLines) {
+  const ChosenDocument chosen(dir / "plan.docx", UnstructuredDocument());
+  std::ofstream(dir / "kv.log", std::ios::binary) << "old line\r\nanother old line\r\n";
+  Run({chosen.path});
+  EXPECT_THAT(
+      Log(), ElementsAre(kBanner, std::string("Validation start: ") + kDate, "File: " + chosen.path,
+                         "Incorrect file name", std::string("Validation completed: ") + kDate));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, LogThatCannotBeCreatedStopsTheRun) {
+  const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+  fs::create_directory(dir / "kv.log");  // a folder where the log should be
+  const KvRun run = Run({chosen.path});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "kv: cannot create the run log kv.log in " + dir.path().string() + "\n");
+  EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, FolderNamedLikeADocumentKeepsItsName) {
+  const ChosenDocument chosen(dir / "plans.doc/1234-we.docx", UnstructuredDocument());
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out)["validated_copy"],
+            dir / "plans.doc/1234-we-validated.docx");
+  EXPECT_TRUE(fs::exists(dir / "plans.doc/1234-we-validated.docx"));
+  EXPECT_FALSE(fs::exists(dir / "plans-validated.doc"));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, RelativeFileIsReportedWithItsFullPath) {
+  const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+  const KvRun run = Run({"1234-we.docx"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("Errors listed in file " + (dir / "1234-we-validated.docx")));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, CommandLineMistakesExitWith64) {
+  const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--bogus", chosen.path}, {"--pdg", "maybe", chosen.path}, {chosen.path, "extra"}}) {
+    const KvRun run = Run(arguments);
+    EXPECT_EQ(run.status, 64) << arguments.front();
+    EXPECT_EQ(run.out, "");
+    EXPECT_FALSE(fs::exists(dir / "kv.log"));
+  }
+  const KvRun version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_THAT(version.out, StartsWith("kv "));
+  chosen.ExpectUnchanged();
+}
+
+}  // namespace
+}  // namespace kv::testing

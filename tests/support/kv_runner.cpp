@@ -1,0 +1,101 @@
+#include "support/kv_runner.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <zip.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <pugixml.hpp>
+
+#include "support/temp_dir.h"
+
+namespace kv::testing {
+namespace {
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ZipEntry(const std::string& path, const std::string& name) {
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  if (archive == nullptr) return "";
+  std::string content;
+  zip_stat_t stat;
+  if (zip_stat(archive, name.c_str(), 0, &stat) == 0) {
+    if (zip_file_t* file = zip_fopen(archive, name.c_str(), 0)) {
+      content.resize(stat.size);
+      const auto read = zip_fread(file, content.data(), stat.size);
+      content.resize(read < 0 ? 0 : static_cast<std::size_t>(read));
+      zip_fclose(file);
+    }
+  }
+  zip_close(archive);
+  return content;
+}
+
+void AppendText(const pugi::xml_node& node, std::string& text) {
+  for (const auto& child : node.children()) {
+    const std::string name = child.name();
+    if (name == "w:t") text += child.text().get();
+    if (name == "w:tab") text += '\t';
+    if (name != "w:del" && name != "w:instrText") AppendText(child, text);
+  }
+}
+
+}  // namespace
+
+KvRun RunKv(const KvInvocation& invocation) {
+  TempDir capture;
+  {
+    std::ofstream in(capture / "in", std::ios::binary);
+    in << invocation.input;
+  }
+  std::string command = "cd " + Quoted(invocation.workingFolder) +
+                        " && env -u DISPLAY -u WAYLAND_DISPLAY -u KV_TEST_FAIL_AT";
+  for (const auto& entry : invocation.environment) command += " " + Quoted(entry);
+  command += " " + Quoted(KV_BINARY);
+  for (const auto& argument : invocation.arguments) command += " " + Quoted(argument);
+  command += " <" + Quoted(capture / "in") + " >" + Quoted(capture / "out") + " 2>" +
+             Quoted(capture / "err");
+  const int raw = std::system(command.c_str());
+  KvRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = ReadFileBytes(capture / "out");
+  run.err = ReadFileBytes(capture / "err");
+  return run;
+}
+
+std::vector<std::string> LogLines(const std::string& workingFolder) {
+  const std::string log = ReadFileBytes(workingFolder + "/kv.log");
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < log.size()) {
+    const auto end = log.find('\n', start);
+    if (end == std::string::npos || end == start || log[end - 1] != '\r') {
+      ADD_FAILURE() << "kv.log line without CR LF at byte " << start;
+      break;
+    }
+    lines.push_back(log.substr(start, end - 1 - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> BodyParagraphs(const std::string& docxPath) {
+  const std::string xml = ZipEntry(docxPath, "word/document.xml");
+  pugi::xml_document document;
+  document.load_buffer(xml.data(), xml.size(), pugi::parse_default | pugi::parse_ws_pcdata);
+  std::vector<std::string> paragraphs;
+  for (const auto& block : document.child("w:document").child("w:body").children("w:p")) {
+    std::string text;
+    AppendText(block, text);
+    paragraphs.push_back(text);
+  }
+  return paragraphs;
+}
+
+}  // namespace kv::testing

@@ -1,0 +1,32 @@
+// Runs the built kv binary in a working folder and captures what it left behind.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kv::testing {
+
+struct KvRun {
+  int status = -1;  // exit status
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+struct KvInvocation {
+  std::string workingFolder;
+  std::vector<std::string> arguments;
+  std::vector<std::string> environment;  // "NAME=value" entries added to the run's
+  std::string input;                     // standard input
+};
+
+// The binary runs without a display, so without FILE it uses the terminal front end.
+KvRun RunKv(const KvInvocation& invocation);
+
+// The lines of kv.log in the working folder; fails the test when a line does not end
+// with CR LF.
+std::vector<std::string> LogLines(const std::string& workingFolder);
+
+// Body paragraphs of a .docx, in order, as plain text (tables excluded).
+std::vector<std::string> BodyParagraphs(const std::string& docxPath);
+
+}  // namespace kv::testing
