@@ -205,6 +205,8 @@ TEST_F(StructureTest, DurationLines) {
       {"twelve months", {"Project duration incorrect: twelve months"}, 0, 0, 0, false},
       {"ab months", {"Project duration incorrect: ab"}, 0, 0, 0, false},
       {"24months", {"Project duration incorrect: 24months"}, 0, 0, 0, false},
+      {"-3 months", {"Project duration incorrect: -3"}, 0, 0, 0, false},
+      {"0 months", {}, 0, 0, 0, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

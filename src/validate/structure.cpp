@@ -154,8 +154,9 @@ class HeadingSequence {
       return;
     }
     const std::string number = word::ToUtf8(chars.substr(0, space));
+    // A negative count of months is no duration; the quarters and years would be too.
     const auto months = word::ReadNumeric(number);
-    if (!months) {
+    if (!months || *months < 0) {
       failed_ = true;
       ctx_.AddError(cat_.MsgDurationIncorrect + number);
       return;
