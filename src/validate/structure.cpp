@@ -15,7 +15,9 @@ namespace {
 const std::string kGrantQuestion = "Is this a Project Development Grant?";
 const std::string kGrantQuestionTitle = "Duration<9 months";
 
+// The word processor of the session; without one every operation fails.
 word::WordApplication& App(RunContext& ctx) {
+  if (!ctx.Document.WordApp) throw word::WordError("no document is open");
   return *ctx.Document.WordApp;
 }
 
