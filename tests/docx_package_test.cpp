@@ -10,6 +10,7 @@
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
 #include "word/docx_application.h"
+#include "word/docx_document.h"
 #include "word/docx_package.h"
 
 namespace kv::word {
@@ -123,6 +124,13 @@ TEST(DocxPackage, UnpackingStopsAtTheCaps) {
     ADD_FAILURE() << "the bomb opened";
   } catch (const WordError& error) {
     EXPECT_STREQ(error.what(), "the package unpacks to more than 16 MiB");
+  }
+  try {
+    docx::Document(dir / "bomb.docx",
+                   {.maxEntries = 100, .maxTotalBytes = 1u << 30, .maxXmlBytes = 100});
+    ADD_FAILURE() << "a main document beyond the cap was parsed";
+  } catch (const WordError& error) {
+    EXPECT_STREQ(error.what(), "word/document.xml is larger than 100 bytes");
   }
   try {
     docx::Package::Read(dir / "bomb.docx", {.maxEntries = 1, .maxTotalBytes = 1u << 30});

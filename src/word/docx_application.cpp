@@ -136,6 +136,8 @@ class DocxApplication : public WordApplication {
   void Quit() override { CloseDocument(); }
   void SetVisible(bool visible) override { visible_ = visible; }
 
+  // One window, never split. View and zoom go into the settings part; a document without
+  // one keeps the reader's defaults.
   int SplitSpecial() const override { return wdPaneNone; }
   void SetActivePaneViewType(int type) override { SetViewType(type); }
   void SetViewType(int type) override {

@@ -87,8 +87,7 @@ std::string ReadEntry(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat
     if (read == 0) break;
     total += static_cast<std::uint64_t>(read);
     if (total > limits.maxTotalBytes) {
-      Fail("the package unpacks to more than " + std::to_string(limits.maxTotalBytes >> 20) +
-           " MiB");
+      Fail("the package unpacks to more than " + SizeText(limits.maxTotalBytes));
     }
     data.append(chunk.data(), static_cast<std::size_t>(read));
   }
@@ -129,6 +128,11 @@ std::string RelsNameOf(const std::string& part) {
 }
 
 }  // namespace
+
+std::string SizeText(std::uint64_t bytes) {
+  if (bytes < (1u << 20)) return std::to_string(bytes) + " bytes";
+  return std::to_string(bytes >> 20) + " MiB";
+}
 
 Package Package::Read(const std::string& path, const PackageLimits& limits) {
   Archive archive = OpenArchive(path);
