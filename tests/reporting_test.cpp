@@ -30,6 +30,14 @@ class ReportingTest : public ::testing::Test {
     reporter.InitMessageLists(russian);
     marks.clear();
   }
+  // Reports one case in a fresh run; its text must be the only one, in its list.
+  void Run(const Case& c) {
+    Start(c.russian);
+    c.call(reporter);
+    for (MessageList list : {Errors, Warnings, Info}) {
+      EXPECT_EQ(List(list).Text(), list == c.list ? c.text : "");
+    }
+  }
   const report::msg_handler& List(MessageList list) const {
     return list == Errors     ? reporter.ErrorList
            : list == Warnings ? reporter.WarningList
@@ -95,11 +103,7 @@ TEST_F(ReportingTest, EachCodeGivesItsTextInItsList) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    Start(c.russian);
-    c.call(reporter);
-    for (MessageList list : {Errors, Warnings, Info}) {
-      EXPECT_EQ(List(list).Text(), list == c.list ? c.text : "");
-    }
+    Run(c);
   }
 }
 
@@ -131,11 +135,7 @@ TEST_F(ReportingTest, CellCodesComposeHeaderAndCellAndShadeTheCellYellow) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    Start(c.russian);
-    c.call(reporter);
-    for (MessageList list : {Errors, Warnings, Info}) {
-      EXPECT_EQ(List(list).Text(), list == c.list ? c.text : "");
-    }
+    Run(c);
     EXPECT_EQ(marks, (std::vector<Mark>{{4, 5, 7}}));  // information codes included
   }
 }

@@ -48,6 +48,7 @@ class ScheduleParser {
       pending = cat_.MsgSectionMissing + heading_;
       return false;
     }
+    if (!ctx_.Document.WordApp) throw word::WordError("no document is open");
     auto& app = *ctx_.Document.WordApp;
     app.GoTo(word::wdGoToTable);
     if (app.Information(word::wdWithInTable) == 0) {

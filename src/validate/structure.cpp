@@ -15,7 +15,9 @@ namespace {
 const std::string kGrantQuestion = "Is this a Project Development Grant?";
 const std::string kGrantQuestionTitle = "Duration<9 months";
 
+// The word processor of the session; without one every operation fails.
 word::WordApplication& App(RunContext& ctx) {
+  if (!ctx.Document.WordApp) throw word::WordError("no document is open");
   return *ctx.Document.WordApp;
 }
 
@@ -154,8 +156,9 @@ class HeadingSequence {
       return;
     }
     const std::string number = word::ToUtf8(chars.substr(0, space));
+    // A negative count of months is no duration; the quarters and years would be too.
     const auto months = word::ReadNumeric(number);
-    if (!months) {
+    if (!months || *months < 0) {
       failed_ = true;
       ctx_.AddError(cat_.MsgDurationIncorrect + number);
       return;

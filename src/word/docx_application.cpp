@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <utility>
 
 #include "word/docx_document.h"
@@ -137,6 +136,8 @@ class DocxApplication : public WordApplication {
   void Quit() override { CloseDocument(); }
   void SetVisible(bool visible) override { visible_ = visible; }
 
+  // One window, never split. View and zoom go into the settings part; a document without
+  // one keeps the reader's defaults.
   int SplitSpecial() const override { return wdPaneNone; }
   void SetActivePaneViewType(int type) override { SetViewType(type); }
   void SetViewType(int type) override {
@@ -259,7 +260,7 @@ class DocxApplication : public WordApplication {
   int RowsCount(TableId table) const override {
     return static_cast<int>(Story().table(table).rows.size());
   }
-  int ColumnsCount(TableId table) const override { return Story().table(table).ColumnCount(); }
+  int ColumnsCount(TableId table) const override { return Story().table(table).columns; }
 
   std::string CellRangeText(TableId table, int row, int column) const override {
     const docx::LineRange range = Cell(table, row, column).lines;
@@ -407,7 +408,7 @@ class DocxApplication : public WordApplication {
     const docx::RowModel& row = table.rows[static_cast<std::size_t>(line.row)];
     const bool wholeRow = !row.lines.empty() && start_ == Lines()[row.lines.first].start &&
                           end_ == Lines()[row.lines.end - 1].end();
-    return wholeRow ? static_cast<int>(row.cells.size()) : table.ColumnCount();
+    return wholeRow ? static_cast<int>(row.cells.size()) : table.columns;
   }
 
   const docx::CellModel& Cell(TableId table, int row, int column) const {

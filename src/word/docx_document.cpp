@@ -7,7 +7,12 @@
 namespace kv::word::docx {
 namespace {
 
-void Parse(pugi::xml_document& xml, const std::string& data, const std::string& part) {
+// A tree takes several times the bytes of its text, so parts beyond the cap are refused.
+void Parse(pugi::xml_document& xml, const std::string& data, const std::string& part,
+           std::size_t maxBytes) {
+  if (data.size() > maxBytes) {
+    throw WordError(part + " is larger than " + SizeText(maxBytes));
+  }
   const pugi::xml_parse_result parsed = xml.load_buffer(data.data(), data.size(), kParseOptions);
   if (!parsed) {
     throw WordError("malformed XML in " + part + ": " + parsed.description() + " at byte " +
@@ -30,10 +35,12 @@ std::string Serialise(pugi::xml_document& xml) {
 }  // namespace
 
 Document::Document(const std::string& path, const PackageLimits& limits)
-    : package_(Package::Read(path, limits)), mainName_(package_.MainDocumentName()) {
+    : package_(Package::Read(path, limits)),
+      mainName_(package_.MainDocumentName()),
+      maxXmlBytes_(limits.maxXmlBytes) {
   const PackageEntry* main = package_.Find(mainName_);
   if (main == nullptr) throw WordError("the package has no main document (" + mainName_ + ")");
-  Parse(main_, main->data, mainName_);
+  Parse(main_, main->data, mainName_, maxXmlBytes_);
   names_ = std::make_unique<WordNames>(main_.document_element());
   pugi::xml_node body = names_->Child(main_.document_element(), "body");
   if (names_->Local(main_.document_element()) != "document" || !body) {
@@ -48,7 +55,7 @@ pugi::xml_node Document::Settings() {
     const PackageEntry* entry = settingsName_.empty() ? nullptr : package_.Find(settingsName_);
     if (entry == nullptr) return {};
     settings_.emplace();
-    Parse(*settings_, entry->data, settingsName_);
+    Parse(*settings_, entry->data, settingsName_, maxXmlBytes_);
     settingsNames_ = std::make_unique<WordNames>(settings_->document_element());
   }
   return settings_->document_element();

@@ -39,6 +39,7 @@ class Document {
   std::string settingsName_;
   std::optional<pugi::xml_document> settings_;
   std::unique_ptr<WordNames> settingsNames_;
+  std::size_t maxXmlBytes_;
 };
 
 // Parse options that keep whitespace-only text, which is content inside w:t.

@@ -144,6 +144,7 @@ pugi::xml_node ParagraphMarkProperties(const WordNames& names, pugi::xml_node pa
 }
 
 void AppendText(const WordNames& names, pugi::xml_node run, std::string_view text) {
+  const std::string valid = EncodeUtf8(DecodeUtf8(text));  // no invalid bytes in the XML
   std::string pending;
   const auto flush = [&] {
     if (pending.empty()) return;
@@ -152,7 +153,7 @@ void AppendText(const WordNames& names, pugi::xml_node run, std::string_view tex
     t.text().set(pending.c_str());
     pending.clear();
   };
-  for (char c : text) {
+  for (char c : valid) {
     if (c == '\t') {
       flush();
       run.append_child(names.Qualified("tab").c_str());

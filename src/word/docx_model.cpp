@@ -59,6 +59,7 @@ class StoryBuilder {
   explicit StoryBuilder(Story& story) : story_(story), names_(story.names_) {}
 
   void Blocks(pugi::xml_node parent, const Line& context) {
+    const NestingGuard guard(depth_);
     for (pugi::xml_node child : parent.children()) {
       const std::string_view local = names_.Local(child);
       if (local == "p") {
@@ -87,6 +88,7 @@ class StoryBuilder {
   // Rows and cells may sit inside content controls and custom XML.
   template <typename Each>
   void Children(pugi::xml_node parent, std::string_view wanted, Each each) {
+    const NestingGuard guard(depth_);
     for (pugi::xml_node child : parent.children()) {
       const std::string_view local = names_.Local(child);
       if (local == wanted) {
@@ -101,10 +103,13 @@ class StoryBuilder {
 
   void Table(pugi::xml_node node) {
     const int id = static_cast<int>(story_.tables_.size()) + 1;
-    story_.tables_.push_back(TableModel{node, {Count(), Count()}, {}});
+    story_.tables_.push_back(TableModel{node, {Count(), Count()}, {}, 0});
     std::vector<RowModel> rows;
     Children(node, "tr", [&](pugi::xml_node tr) { rows.push_back(Row(tr, id, rows.size())); });
     TableModel& table = story_.tables_[static_cast<std::size_t>(id) - 1];
+    for (const RowModel& row : rows) {
+      table.columns = std::max(table.columns, static_cast<int>(row.cells.size()));
+    }
     table.rows = std::move(rows);
     table.lines.end = Count();
   }
@@ -131,13 +136,8 @@ class StoryBuilder {
 
   Story& story_;
   const WordNames& names_;
+  int depth_ = 0;
 };
-
-int TableModel::ColumnCount() const {
-  std::size_t widest = 0;
-  for (const RowModel& row : rows) widest = std::max(widest, row.cells.size());
-  return static_cast<int>(widest);
-}
 
 Story::Story(const WordNames& names, pugi::xml_node body) : names_(names) {
   StoryBuilder(*this).Blocks(body, Line{});

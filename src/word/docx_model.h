@@ -47,7 +47,7 @@ struct TableModel {
   pugi::xml_node node;
   LineRange lines;
   std::vector<RowModel> rows;
-  int ColumnCount() const;  // the largest number of cells of any row
+  int columns = 0;  // the largest number of cells of any row
 };
 
 class Story {

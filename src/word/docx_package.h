@@ -10,8 +10,12 @@ namespace kv::word::docx {
 
 struct PackageLimits {
   std::size_t maxEntries = 4096;
-  std::uint64_t maxTotalBytes = 512ull << 20;  // unpacked, counted while reading
+  std::uint64_t maxTotalBytes = 256ull << 20;  // unpacked, counted while reading
+  std::size_t maxXmlBytes = 32u << 20;         // a part parsed into a tree
 };
+
+// "16 MiB", or "100 bytes" below a mebibyte: sizes in the reasons of a refusal.
+std::string SizeText(std::uint64_t bytes);
 
 struct PackageEntry {
   std::string name;

@@ -15,6 +15,7 @@ class ParagraphWalker {
       : names_(names), visitor_(visitor) {}
 
   void Content(pugi::xml_node parent) {
+    const NestingGuard guard(depth_);
     for (pugi::xml_node child : parent.children()) {
       const std::string_view local = names_.Local(child);
       if (local == "r") {
@@ -54,6 +55,7 @@ class ParagraphWalker {
   void Run(pugi::xml_node run) { RunContent(run, run); }
 
   void RunContent(pugi::xml_node run, pugi::xml_node parent) {
+    const NestingGuard guard(depth_);
     for (pugi::xml_node child : parent.children()) {
       const std::string_view local = names_.Local(child);
       if (local == "fldChar") {
@@ -100,6 +102,7 @@ class ParagraphWalker {
   const WordNames& names_;
   TextVisitor& visitor_;
   std::vector<bool> fieldCodes_;  // one entry per open field: still in its code?
+  int depth_ = 0;
 };
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "word/word_application.h"
+
 namespace kv::word::docx {
 namespace {
 
@@ -98,6 +100,14 @@ pugi::xml_node FirstChildProperties(const WordNames& names, pugi::xml_node paren
                                     std::string_view local) {
   if (pugi::xml_node existing = names.Child(parent, local)) return existing;
   return parent.prepend_child(names.Qualified(local).c_str());
+}
+
+NestingGuard::NestingGuard(int& depth) : depth_(depth) {
+  constexpr int kMaxNesting = 256;
+  if (++depth_ > kMaxNesting) {
+    --depth_;
+    throw WordError("the document is nested too deeply");
+  }
 }
 
 std::u32string DecodeUtf8(std::string_view text) {

@@ -39,6 +39,19 @@ pugi::xml_node ChildInOrder(const WordNames& names, pugi::xml_node parent, std::
 pugi::xml_node FirstChildProperties(const WordNames& names, pugi::xml_node parent,
                                     std::string_view local);
 
+// Guards the recursive walks of the tree against documents nested deep enough to
+// exhaust the stack; throws WordError past the limit.
+class NestingGuard {
+ public:
+  explicit NestingGuard(int& depth);
+  ~NestingGuard() { --depth_; }
+  NestingGuard(const NestingGuard&) = delete;
+  NestingGuard& operator=(const NestingGuard&) = delete;
+
+ private:
+  int& depth_;
+};
+
 // UTF-8 helpers. Invalid bytes count as one character each.
 std::u32string DecodeUtf8(std::string_view text);
 std::string EncodeUtf8(std::u32string_view text);

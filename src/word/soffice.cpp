@@ -89,21 +89,6 @@ class WorkFolder {
   fs::path path_;
 };
 
-// LibreOffice reads file names in the locale's encoding: make sure that is UTF-8.
-std::vector<std::string> ChildEnvironment() {
-  std::vector<std::string> env;
-  for (char** entry = environ; *entry != nullptr; ++entry) env.emplace_back(*entry);
-  const char* ctype = std::getenv("LC_ALL");
-  if (ctype == nullptr || *ctype == '\0') ctype = std::getenv("LC_CTYPE");
-  if (ctype == nullptr || *ctype == '\0') ctype = std::getenv("LANG");
-  const std::string locale = ctype ? ctype : "";
-  if (locale.find("UTF-8") == std::string::npos && locale.find("utf8") == std::string::npos) {
-    std::erase_if(env, [](const std::string& e) { return e.starts_with("LC_ALL="); });
-    env.emplace_back("LC_ALL=C.UTF-8");
-  }
-  return env;
-}
-
 std::vector<char*> CStrings(std::vector<std::string>& strings) {
   std::vector<char*> pointers;
   for (std::string& s : strings) pointers.push_back(s.data());
@@ -137,11 +122,9 @@ pid_t Spawn(std::vector<std::string> argv, const fs::path& logFile) {
   for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&signals, s);
   posix_spawnattr_setsigdefault(&attributes, &signals);
 
-  std::vector<std::string> env = ChildEnvironment();
   std::vector<char*> args = CStrings(argv);
-  std::vector<char*> envp = CStrings(env);
   pid_t pid = -1;
-  const int error = posix_spawn(&pid, args[0], &actions, &attributes, args.data(), envp.data());
+  const int error = posix_spawn(&pid, args[0], &actions, &attributes, args.data(), environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {

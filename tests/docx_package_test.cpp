@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/docx_builder.h"
+#include "support/temp_dir.h"
+#include "word/docx_application.h"
+#include "word/docx_document.h"
+#include "word/docx_package.h"
+
+namespace kv::word {
+namespace {
+
+using testing::DocxBuilder;
+using testing::ReadFileBytes;
+using testing::TempDir;
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A zip of the given entries, stored uncompressed so that tests can damage the data.
+void WriteZip(const std::string& path,
+              const std::vector<std::pair<std::string, std::string>>& entries) {
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  for (const auto& [name, data] : entries) {
+    zip_source_t* source = zip_source_buffer(archive, data.data(), data.size(), 0);
+    const zip_int64_t index = zip_file_add(archive, name.c_str(), source, 0);
+    zip_set_file_compression(archive, index, ZIP_CM_STORE, 0);
+  }
+  zip_close(archive);
+}
+
+// The reason DocumentsOpen gives, "" when it opens.
+std::string OpenFailure(const std::string& path) {
+  auto app = CreateDocxApplication();
+  try {
+    app->DocumentsOpen(path);
+  } catch (const WordError& error) {
+    EXPECT_FALSE(app->HasActiveDocument());
+    return error.what();
+  }
+  return "";
+}
+
+const std::string kDocument =
+    "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+    "<w:body><w:p><w:r><w:t>text</w:t></w:r></w:p></w:body></w:document>";
+
+TEST(DocxPackage, DamagedInputsFailWithAOneLineReason) {
+  TempDir dir;
+  DocxBuilder().Paragraph("text").Save(dir / "good.docx");
+  const std::string good = ReadFileBytes(dir / "good.docx");
+  WriteBytes(dir / "text.docx", "just some text\n");
+  WriteBytes(dir / "truncated.docx", good.substr(0, good.size() / 2));
+  WriteZip(dir / "nodocument.docx", {{"[Content_Types].xml", "<Types/>"}});
+  WriteZip(dir / "malformed.docx", {{"word/document.xml", "<w:document><w:body><w:p>"}});
+  WriteZip(dir / "nobody.docx", {{"word/document.xml", "<other/>"}});
+  std::string compound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+  compound.resize(512, '\0');
+  for (char c : std::string("EncryptedPackage")) compound += std::string{c, '\0'};
+  WriteBytes(dir / "encrypted.docx", compound);
+  WriteZip(dir / "crc.docx", {{"word/document.xml", kDocument}});
+  std::string crc = ReadFileBytes(dir / "crc.docx");
+  crc[crc.find(">text<") + 1] = 'T';
+  WriteBytes(dir / "crc.docx", crc);
+
+  std::string nested = kDocument.substr(0, kDocument.find("<w:p>"));
+  for (int i = 0; i < 100000; ++i) nested += "<w:sdt><w:sdtContent>";
+  nested += "<w:p/>";
+  for (int i = 0; i < 100000; ++i) nested += "</w:sdtContent></w:sdt>";
+  WriteZip(dir / "nested.docx", {{"word/document.xml", nested + "</w:body></w:document>"}});
+  {
+    int error = 0;
+    zip_t* archive = zip_open((dir / "locked.docx").c_str(), ZIP_CREATE, &error);
+    const zip_int64_t index =
+        zip_file_add(archive, "word/document.xml",
+                     zip_source_buffer(archive, kDocument.data(), kDocument.size(), 0), 0);
+    zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "secret");
+    zip_close(archive);
+  }
+
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"text.docx", "not a valid zip package"},
+      {"truncated.docx", "not a valid zip package"},
+      {"nodocument.docx", "the package has no main document (word/document.xml)"},
+      {"malformed.docx", "malformed XML in word/document.xml"},
+      {"nobody.docx", "the main document has no body"},
+      {"encrypted.docx", "the document is encrypted (password protected)"},
+      {"crc.docx", "damaged entry word/document.xml"},
+      {"missing.docx", "cannot read the file"},
+      {"nested.docx", "the document is nested too deeply"},
+      {"locked.docx", "the package entry word/document.xml is encrypted"}};
+  for (const auto& [file, reason] : cases) {
+    const std::string failure = OpenFailure(dir / file);
+    EXPECT_TRUE(failure.starts_with(reason)) << file << ": " << failure;
+    EXPECT_EQ(failure.find('\n'), std::string::npos) << file;
+  }
+  EXPECT_EQ(OpenFailure(dir / "good.docx"), "");
+}
+
+TEST(DocxPackage, UnpackingStopsAtTheCaps) {
+  TempDir dir;
+  // A small file that unpacks to 64 MiB of zeros.
+  const std::string zeros(64u << 20, '\0');
+  {
+    int error = 0;
+    zip_t* archive = zip_open((dir / "bomb.docx").c_str(), ZIP_CREATE, &error);
+    zip_file_add(archive, "word/document.xml",
+                 zip_source_buffer(archive, kDocument.data(), kDocument.size(), 0), 0);
+    zip_file_add(archive, "zeros.bin", zip_source_buffer(archive, zeros.data(), zeros.size(), 0),
+                 0);
+    zip_close(archive);
+  }
+  ASSERT_LT(std::filesystem::file_size(dir / "bomb.docx"), 1u << 20);
+  try {
+    docx::Package::Read(dir / "bomb.docx", {.maxEntries = 100, .maxTotalBytes = 16u << 20});
+    ADD_FAILURE() << "the bomb opened";
+  } catch (const WordError& error) {
+    EXPECT_STREQ(error.what(), "the package unpacks to more than 16 MiB");
+  }
+  try {
+    docx::Document(dir / "bomb.docx",
+                   {.maxEntries = 100, .maxTotalBytes = 1u << 30, .maxXmlBytes = 100});
+    ADD_FAILURE() << "a main document beyond the cap was parsed";
+  } catch (const WordError& error) {
+    EXPECT_STREQ(error.what(), "word/document.xml is larger than 100 bytes");
+  }
+  try {
+    docx::Package::Read(dir / "bomb.docx", {.maxEntries = 1, .maxTotalBytes = 1u << 30});
+    ADD_FAILURE() << "too many entries accepted";
+  } catch (const WordError& error) {
+    EXPECT_STREQ(error.what(), "the package has more than 1 entries");
+  }
+}
+
+TEST(DocxPackage, RealDocumentsOpenOrFailCleanly) {
+  const std::filesystem::path corpus = std::filesystem::path(KV_SHARED_DIR) / "corpus" / "real";
+  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus";
+  int opened = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    if (entry.path().extension() != ".docx") continue;
+    auto app = CreateDocxApplication();
+    try {
+      app->DocumentsOpen(entry.path().string());
+    } catch (const WordError& error) {
+      EXPECT_NE(std::string(error.what()), "") << entry.path();
+      continue;
+    }
+    ++opened;
+    // Walk every line and read every cell of every table.
+    app->HomeKey(wdStory);
+    for (long previous = -1; app->Start() != previous;) {
+      previous = app->Start();
+      app->HomeKey(wdLine);
+      app->Expand(wdLine);
+      EXPECT_FALSE(app->Text().empty());
+      app->Collapse(wdCollapseStart);
+      app->GoToNext(wdGoToLine);
+    }
+    for (TableId table = 1; app->GoTo(wdGoToTable), app->Information(wdWithInTable); ++table) {
+      const TableId current = app->Tables1();
+      for (int row = 1; row <= app->RowsCount(current); ++row) {
+        for (int column = 1; column <= app->ColumnsCount(current); ++column) {
+          try {
+            EXPECT_TRUE(app->CellRangeText(current, row, column).ends_with("\r\a"));
+          } catch (const WordError&) {
+          }
+        }
+      }
+      app->Expand(wdTable);
+      app->Collapse(wdCollapseEnd);
+      if (table > 1000) break;
+    }
+  }
+  EXPECT_GT(opened, 0);
+}
+
+}  // namespace
+}  // namespace kv::word
