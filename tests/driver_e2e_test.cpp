@@ -381,60 +381,13 @@ TEST_F(DriverEndToEnd, WarningsOnlyAreTypedWithoutInformationAndBoxSaysNoErrors)
   chosen.ExpectUnchanged();
 }
 
-TEST_F(DriverEndToEnd, DurationRulesEndTheValidation) {
-  const std::string above60 = "Project duration above 60 months - automatic validation impossible";
-  const struct {
-    const char* name;
-    int months;
-    std::string file;
-    std::vector<std::string> options;
-    std::vector<std::string> errors;
-    std::vector<std::string> warnings;
-    bool parsed;
-  } cases[] = {
-      {"61 months", 61, "1234-we.docx", {}, {above60}, {}, false},
-      {"grant of 2 months",
-       2,
-       "1234-we.docx",
-       {"--pdg", "yes"},
-       {},
-       {"Project duration below 3 months"},
-       false},
-      {"grant of 5 months",
-       5,
-       "1234-we.docx",
-       {"--pdg", "yes"},
-       {},
-       {"Project duration below 6 months"},
-       false},
-      {"2 months, no grant",
-       2,
-       "1234-we.docx",
-       {"--pdg", "no"},
-       {},
-       {"Project duration below 6 months"},
-       false},
-      {"unanswered question is No",
-       2,
-       "1234-we.docx",
-       {},
-       {},
-       {"Project duration below 6 months"},
-       false},
-      {"special series of 5 months", 5, "CI-123-we.docx", {}, {}, {}, true},
-  };
-  for (const auto& c : cases) {
-    const ChosenDocument chosen(dir / c.file, BuildWorkPlan(Plan(c.months)));
-    auto arguments = c.options;
-    arguments.insert(arguments.end(), {"--json", chosen.path});
-    const KvRun run = Run(arguments);
-    const auto report = nlohmann::json::parse(run.out);
-    EXPECT_EQ(Strings(report["errors"]), c.errors) << c.name;
-    EXPECT_EQ(Strings(report["warnings"]), c.warnings) << c.name;
-    EXPECT_EQ(Log().size() > 6 && Log()[5] == "Validating tech schedule...", c.parsed) << c.name;
-    chosen.ExpectUnchanged();
-    fs::remove(chosen.path);
-  }
+TEST_F(DriverEndToEnd, GrantQuestionWithoutAnAnswerIsNoWhenNobodyCanAnswer) {
+  const ChosenDocument chosen(dir / "1234-we.docx", BuildWorkPlan(Plan(2)));
+  const KvRun run = Run({"--json", chosen.path}, {}, "y\n");  // piped input is not asked
+  EXPECT_EQ(Strings(nlohmann::json::parse(run.out)["warnings"]),
+            std::vector<std::string>{"Project duration below 6 months"});
+  EXPECT_THAT(run.err, Not(HasSubstr("Is this a Project Development Grant?")));
+  chosen.ExpectUnchanged();
 }
 
 TEST_F(DriverEndToEnd, FiftyErrorsStopTheValidation) {
