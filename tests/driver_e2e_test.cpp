@@ -121,6 +121,15 @@ TEST_F(DriverEndToEnd, NoFileChosenEndsWithTheEnglishBoxAndStatus2) {
   bystander.ExpectUnchanged();
 }
 
+TEST_F(DriverEndToEnd, DisplayThatCannotBeReachedFallsBackToTheTerminal) {
+  const ChosenDocument bystander(dir / "1234-we.docx", UnstructuredDocument());
+  const KvRun run = Run({}, {"DISPLAY=:4711", "QT_QPA_PLATFORM=xcb"}, "\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_THAT(run.err, HasSubstr("File path (empty to cancel): "));
+  EXPECT_THAT(run.err, HasSubstr("DO Ruvaveruz 1.2.4\nNo file selected\nValidation terminated\n"));
+  bystander.ExpectUnchanged();
+}
+
 TEST_F(DriverEndToEnd, PathTypedAtTheTerminalIsValidated) {
   const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
   const KvRun run = Run({}, {}, "1234-we.docx\n\n");

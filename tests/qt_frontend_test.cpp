@@ -43,6 +43,21 @@ class QtFrontendTest : public ::testing::Test {
   QtFrontend frontend;
 };
 
+TEST(QtDisplay, DisplayThatCannotBeReachedIsToldApartWithoutEndingTheProcess) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  EXPECT_TRUE(QtDisplayReachable());
+  const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+  setenv("DISPLAY", ":4711", 1);  // no server there
+  EXPECT_FALSE(QtDisplayReachable());
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (display.empty()) {
+    unsetenv("DISPLAY");
+  } else {
+    setenv("DISPLAY", display.c_str(), 1);
+  }
+}
+
 TEST_F(QtFrontendTest, MessageBoxesHaveOnlyOkAndTheRunsIcon) {
   const struct {
     Icon icon;

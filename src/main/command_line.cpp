@@ -78,7 +78,7 @@ std::unique_ptr<ui::Frontend> ChooseFrontend(const CommandLine& options,
         std::make_unique<ui::ScriptedFrontend>(options.file, false, &err), std::move(asker));
   }
 #ifdef KV_HAVE_QT
-  if (surroundings.display)
+  if (surroundings.display && ui::QtDisplayReachable())
     return std::make_unique<RunFrontend>(std::make_unique<ui::QtFrontend>(), std::move(asker));
 #endif
   if (!asker && !surroundings.interactiveInput) asker = FixedAnswer(false);

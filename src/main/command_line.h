@@ -32,7 +32,8 @@ struct Surroundings {
 };
 
 // FILE given: boxes are printed on err and the chooser returns FILE. Without FILE: Qt
-// dialogs on a display when Qt was built, else terminal prompts on in and err. The
+// dialogs on a display Qt can reach when Qt was built, else terminal prompts on in and
+// err. The
 // grant question takes --pdg, else is asked where the user can answer, else is No.
 std::unique_ptr<ui::Frontend> ChooseFrontend(const CommandLine& options,
                                              const Surroundings& surroundings, std::istream& in,

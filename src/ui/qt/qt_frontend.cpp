@@ -1,7 +1,12 @@
 #include "ui/qt/qt_frontend.h"
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QStringList>
+#include <cerrno>
 
 #include "ui/file_filter.h"
 
@@ -25,6 +30,26 @@ QMessageBox::Icon ToQtIcon(Icon icon) {
 }
 
 }  // namespace
+
+bool QtDisplayReachable() {
+  if (QApplication::instance() != nullptr) return true;
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    const int quiet = open("/dev/null", O_WRONLY);
+    if (quiet >= 0) dup2(quiet, STDERR_FILENO);  // Qt's complaints are not for the user
+    int argc = 1;
+    char name[] = "kv";
+    char* argv[] = {name, nullptr};
+    const QApplication probe(argc, argv);
+    _exit(0);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(const std::string& initialFolder,
                                                 const std::string& initialFile,

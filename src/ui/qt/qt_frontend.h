@@ -13,6 +13,10 @@ class QApplication;
 
 namespace kv::ui {
 
+// Whether Qt can start on the display at hand. Qt ends the process when it cannot, so
+// the attempt is made in a child process.
+bool QtDisplayReachable();
+
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(const std::string& initialFolder,
                                                 const std::string& initialFile,
                                                 const std::string& filter,
