@@ -10,6 +10,7 @@
 
 #include "support/docx_builder.h"
 #include "support/kv_runner.h"
+#include "support/phase_run.h"
 #include "support/temp_dir.h"
 #include "support/work_plan_builder.h"
 
@@ -396,6 +397,39 @@ TEST_F(DriverEndToEnd, GrantQuestionWithoutAnAnswerIsNoWhenNobodyCanAnswer) {
   EXPECT_EQ(Strings(nlohmann::json::parse(run.out)["warnings"]),
             std::vector<std::string>{"Project duration below 6 months"});
   EXPECT_THAT(run.err, Not(HasSubstr("Is this a Project Development Grant?")));
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, MarkedCellsAreReportedAsShadedInTheCopy) {
+  auto plan = BuildWorkPlan();
+  plan.Cell("HeadingII7", 5, 2) = "abc";  // days of the first task's person-days row
+  const ChosenDocument chosen(dir / "1234-we.docx", plan);
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const auto report = nlohmann::json::parse(run.out);
+  EXPECT_EQ(Strings(report["errors"]),
+            (std::vector<std::string>{"Table contains errors: 7. Technical Schedule",
+                                      "Unrecognizable or misplaced text in cells (5,2)",
+                                      "Incorrect values in cells (5,10) (11,2) (11,10)"}));
+  const std::string copy = dir / "1234-we-validated.docx";
+  const struct {
+    int row, column;
+    const char* colour;
+    const char* fill;
+  } expected[] = {{5, 2, "red", "FF0000"},
+                  {5, 10, "green", "008000"},
+                  {11, 2, "green", "008000"},
+                  {11, 10, "green", "008000"}};
+  const auto& cells = report["marked_cells"];
+  ASSERT_EQ(cells.size(), std::size(expected)) << run.out;
+  for (std::size_t k = 0; k < cells.size(); ++k) {
+    EXPECT_EQ(cells[k]["table"], cells[0]["table"]);
+    EXPECT_EQ(cells[k]["row"], expected[k].row);
+    EXPECT_EQ(cells[k]["column"], expected[k].column);
+    EXPECT_EQ(cells[k]["colour"], expected[k].colour);
+    EXPECT_EQ(CellFill(copy, cells[k]["table"], expected[k].row, expected[k].column),
+              expected[k].fill);
+  }
   chosen.ExpectUnchanged();
 }
 
