@@ -23,8 +23,7 @@ constexpr char kBanner[] = "DO Ruvaveruz 1.2.4";
 
 class DriverTest : public ::testing::Test {
  protected:
-  explicit DriverTest(const std::string& fileName = "1234-we.docx")
-      : chosen(dir / fileName), frontend(chosen), ctx(log, frontend) {
+  DriverTest() : chosen(dir / "1234-we.docx"), frontend(chosen), ctx(log, frontend) {
     options.LogPath = dir / "kv.log";
     ctx.Document.CreateWordApp = [this] {
       auto word = std::make_unique<testing::FakeWord>(state);
@@ -104,34 +103,6 @@ TEST_F(DriverTest, SummaryIsTypedAtTheTopThenSavedAndClosed) {
               ::testing::Contains(std::to_string(messages.ErrorList.Count()) + " errors found"));
 }
 
-TEST_F(DriverTest, ClosingBoxNamesTheCopyForEachNonEmptyList) {
-  RunMain();
-  ASSERT_FALSE(frontend.Boxes().empty());
-  const auto& closing = frontend.Boxes().back();
-  const std::string copy = dir / "1234-we-validated.docx";
-  const std::string warnings =
-      ctx.Messages.WarningList.Count() == 0 ? "No warnings" : "Warnings listed in file " + copy;
-  EXPECT_EQ(closing.text, "Validation completed\nErrors listed in file " + copy + "\n" + warnings);
-  EXPECT_EQ(closing.title, kBanner);
-  EXPECT_EQ(closing.icon, ui::Icon::None);
-}
-
-TEST_F(DriverTest, FailingOpenShowsTheErrorBoxThenTheClosingBox) {
-  state->failing = {"DocumentsOpen"};
-  const RunResult result = RunMain();
-  EXPECT_EQ(result.Outcome, RunOutcome::CannotOpen);
-  EXPECT_EQ(ExitStatus(result, ctx), 2);
-  ASSERT_EQ(frontend.Boxes().size(), 2u);
-  EXPECT_EQ(frontend.Boxes()[0].text, "Error\nFile cannot be opened");
-  EXPECT_EQ(frontend.Boxes()[0].title, kBanner);
-  EXPECT_EQ(frontend.Boxes()[0].icon, ui::Icon::Exclamation);
-  EXPECT_EQ(frontend.Boxes()[1].text, "Validation completed\nNo errors\nNo warnings");
-  const auto logLines = Log();
-  ASSERT_EQ(logLines.size(), 7u);
-  EXPECT_THAT(logLines[5], StartsWith("File cannot be opened: "));
-  EXPECT_THAT(CallsFrom("SaveAs"), ElementsAre());
-}
-
 TEST_F(DriverTest, UnexpectedFailureStopsWhereItHappens) {
   for (const std::string failing : {"SaveAs", "TypeText", "Save", "CloseDocument"}) {
     state = std::make_shared<testing::FakeWordState>();
@@ -156,15 +127,6 @@ TEST_F(DriverTest, UnexpectedFailureStopsWhereItHappens) {
   }
 }
 
-TEST_F(DriverTest, LogThatCannotBeCreatedEndsTheRunBeforeAnythingElse) {
-  options.LogPath = dir.path().string();  // a folder
-  const RunResult result = RunMain();
-  EXPECT_EQ(result.Outcome, RunOutcome::LogUnavailable);
-  EXPECT_EQ(ExitStatus(result, ctx), 2);
-  EXPECT_TRUE(frontend.Boxes().empty());
-  EXPECT_TRUE(state->calls.empty());
-}
-
 TEST_F(DriverTest, ResetZeroesTheFiguresAndLogs) {
   ASSERT_TRUE(log.OpenLog(dir / "kv.log"));
   ctx.ParticipantCount = 3;
@@ -176,22 +138,6 @@ TEST_F(DriverTest, ResetZeroesTheFiguresAndLogs) {
   EXPECT_EQ(ctx.ParseResults, (std::array<bool, 11>{}));
   EXPECT_EQ(ctx.ScheduleTotalDays, 0);
   EXPECT_THAT(Log(), ElementsAre("Initializing data..."));
-}
-
-class RussianDriverTest : public DriverTest {
- protected:
-  RussianDriverTest() : DriverTest("1234-wr.docx") {}
-};
-
-TEST_F(RussianDriverTest, BoxesAndHeadingsAreRussian) {
-  RunMain();
-  const std::string copy = dir / "1234-wr-validated.docx";
-  const std::string warnings = ctx.Messages.WarningList.Count() == 0
-                                   ? "Предупреждений нет"
-                                   : "Список предупреждений в файле " + copy;
-  EXPECT_EQ(frontend.Boxes().back().text,
-            "Проверка завершена\nСписок ошибок в файле " + copy + "\n" + warnings);
-  EXPECT_THAT(state->calls, ::testing::Contains("TypeText(Ошибки: )"));
 }
 
 }  // namespace
