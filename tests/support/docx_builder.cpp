@@ -129,7 +129,11 @@ TableSpec SimpleTable(const std::vector<std::vector<std::string>>& cells) {
   TableSpec table;
   for (const auto& row : cells) {
     auto& specRow = table.rows.emplace_back();
-    for (const auto& text : row) specRow.push_back(CellSpec{{text}});
+    for (const auto& text : row) {
+      CellSpec cell;
+      cell.paragraphs = {text};
+      specRow.push_back(cell);
+    }
   }
   return table;
 }
