@@ -6,7 +6,8 @@ namespace kv::text {
 
 void InitTextCatalogue(TextCatalogue& catalogue, bool russian, report::RunLog& log) {
   log.WriteLog("Initializing constants...");
-#define KV_ASSIGN_ENTRY(name, english, russianText) catalogue.name = russian ? russianText : english;
+#define KV_ASSIGN_ENTRY(name, english, russianText) \
+  catalogue.name = russian ? russianText : english;
   KV_TEXT_CATALOGUE(KV_ASSIGN_ENTRY)
 #undef KV_ASSIGN_ENTRY
 }

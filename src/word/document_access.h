@@ -28,8 +28,8 @@ struct DocumentAccess {
   std::optional<TableId> CurrentTable;
   bool NextTextInTable = false;
   std::string DecimalSeparatorText = ".";
-  std::string OpenFailure;                // why the last open failed, for the run log
-  std::vector<MarkedCell> MarkedCells;    // cells in order of first marking, last colour
+  std::string OpenFailure;              // why the last open failed, for the run log
+  std::vector<MarkedCell> MarkedCells;  // cells in order of first marking, last colour
 };
 
 // Session.

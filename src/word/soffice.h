@@ -16,7 +16,6 @@ struct ConversionResult {
 // Converts `input` into `targetExtension` ("docx" or "doc") inside `outputFolder`.
 // Never leaves a LibreOffice process or its profile behind.
 ConversionResult ConvertDocument(const std::string& input, const std::string& targetExtension,
-                                 const std::string& outputFolder,
-                                 std::chrono::seconds timeLimit);
+                                 const std::string& outputFolder, std::chrono::seconds timeLimit);
 
 }  // namespace kv::word

@@ -47,7 +47,8 @@ TEST(DriverDoc, FindingsInADocLandInADocCopy) {
   TempDir reopened;
   const auto paragraphs = BodyParagraphs(DocxOf(copy, reopened));
   ASSERT_GE(paragraphs.size(), 5u);
-  EXPECT_THAT(paragraphs[0], ::testing::StartsWith("DO Ruvaveruz 1.2.4 - Project 1234 validated on "));
+  EXPECT_THAT(paragraphs[0],
+              ::testing::StartsWith("DO Ruvaveruz 1.2.4 - Project 1234 validated on "));
   EXPECT_EQ(paragraphs[2], "Warnings:");
   EXPECT_EQ(paragraphs[3], "Project duration below 6 months");
   EXPECT_EQ(ReadFileBytes(chosen), before);
