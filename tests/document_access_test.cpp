@@ -1,354 +1,314 @@
-// The session and the composite moves over a scripted word processor: exact calls,
-// the selection they leave behind and the sentinels on failure.
+// The session, the navigation helpers, the cell readers and cell marking on real .docx
+// documents opened with the default word processor.
+#include "word/document_access.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "support/fake_word.h"
-#include "word/document_access.h"
+#include "support/docx_builder.h"
+#include "support/forwarding_word_app.h"
+#include "support/phase_run.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-using kv::testing::CellKey;
-using kv::testing::FakeWord;
-using kv::testing::FakeWordState;
-using kv::word::DocumentAccess;
-using kv::word::MarkedCell;
-using Calls = std::vector<std::string>;
+using kv::testing::CellFill;
+using kv::testing::CellSpec;
+using kv::testing::DocxBuilder;
+using kv::testing::SimpleTable;
+using kv::testing::TableSpec;
+namespace w = kv::word;
 
-using Marks = std::vector<std::array<int, 4>>;  // table, row, column, colour
-
-Marks MarksOf(const DocumentAccess& doc) {
-  Marks marks;
-  for (const MarkedCell& cell : doc.MarkedCells) {
-    marks.push_back({cell.table, cell.row, cell.column, cell.colour});
-  }
-  return marks;
+std::string TextRun(const std::string& text) {
+  return "<w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
+}
+std::string Para(const std::string& content) {
+  return "<w:p>" + content + "</w:p>";
 }
 
 class DocumentAccessTest : public ::testing::Test {
  protected:
-  DocumentAccessTest() {
-    auto word = std::make_unique<FakeWord>(state);
-    fake = word.get();
-    doc.WordApp = std::move(word);
+  ~DocumentAccessTest() override { w::CloseDocumentSession(doc); }
+
+  void Open(const DocxBuilder& builder) {
+    builder.Save(dir / "plan.docx");
+    ASSERT_TRUE(w::OpenDocumentSession(doc, dir / "plan.docx")) << doc.OpenFailure;
+  }
+  // Puts CurrentTable on the table that holds the text.
+  void EnterTableAt(const std::string& pattern) {
+    ASSERT_TRUE(w::FindText(doc, true, pattern));
+    doc.CurrentTable = doc.WordApp->Tables1();
   }
 
-  // The calls since the last look.
-  Calls TakeCalls() {
-    Calls calls = std::move(state->calls);
-    state->calls.clear();
-    return calls;
-  }
-
-  std::shared_ptr<FakeWordState> state = std::make_shared<FakeWordState>();
-  FakeWord* fake = nullptr;
-  DocumentAccess doc;
+  kv::testing::TempDir dir;
+  w::DocumentAccess doc;
 };
 
-// Session ---------------------------------------------------------------------------
-
-class SessionTest : public ::testing::Test {
- protected:
-  SessionTest() {
-    doc.CreateWordApp = [this]() -> std::unique_ptr<kv::word::WordApplication> {
-      ++created;
-      return std::make_unique<FakeWord>(state);
-    };
-  }
-
-  std::shared_ptr<FakeWordState> state = std::make_shared<FakeWordState>();
-  DocumentAccess doc;
+TEST_F(DocumentAccessTest, SessionOpensRefusesAndCloses) {
   int created = 0;
-};
-
-TEST_F(SessionTest, OpensTheDocumentInANewWordProcessor) {
-  doc.DecimalSeparatorText = ",";
-  ASSERT_TRUE(kv::word::OpenDocumentSession(doc, "/plans/12-we.doc"));
-  EXPECT_EQ(created, 1);
-  EXPECT_NE(doc.WordApp, nullptr);
-  EXPECT_EQ(state->calls, Calls({"DocumentsOpen(/plans/12-we.doc)"}));
-  EXPECT_EQ(doc.DecimalSeparatorText, ".");
-  EXPECT_EQ(doc.OpenFailure, "");
-}
-
-TEST_F(SessionTest, AnEmptyPathOpensNothingAndSucceeds) {
-  EXPECT_TRUE(kv::word::OpenDocumentSession(doc, ""));
-  EXPECT_NE(doc.WordApp, nullptr);
-  EXPECT_TRUE(state->calls.empty());
-}
-
-TEST_F(SessionTest, ARefusedDocumentDropsTheWordProcessorWithoutQuitting) {
-  state->failing = {"DocumentsOpen"};
-  EXPECT_FALSE(kv::word::OpenDocumentSession(doc, "/plans/bad.doc"));
-  EXPECT_EQ(doc.WordApp, nullptr);
-  EXPECT_TRUE(state->destroyed);
-  EXPECT_EQ(state->calls, Calls({"DocumentsOpen(/plans/bad.doc)"}));
-  EXPECT_EQ(doc.OpenFailure, "DocumentsOpen failed");
-
-  kv::word::CloseDocumentSession(doc);  // nothing left to close
-  EXPECT_EQ(state->calls.size(), 1u);
-}
-
-TEST_F(SessionTest, AFailureToStartGivesOneLineReason) {
-  doc.CreateWordApp = []() -> std::unique_ptr<kv::word::WordApplication> {
-    throw kv::word::WordError("LibreOffice failed:\nline two\r\n");
+  doc.CreateWordApp = [&] {
+    ++created;
+    return w::CreateDocxApplication();
   };
-  EXPECT_FALSE(kv::word::OpenDocumentSession(doc, "/plans/12-we.doc"));
+  doc.DecimalSeparatorText = ",";
+  EXPECT_TRUE(w::OpenDocumentSession(doc, ""));  // no file yet: only the word processor
+  Open(DocxBuilder().Paragraph("x"));
+  EXPECT_EQ(created, 1);  // the word processor already there is kept
+  EXPECT_EQ(doc.DecimalSeparatorText, ".");
+  doc.CurrentTable = 3;
+  w::CloseDocumentSession(doc);
   EXPECT_EQ(doc.WordApp, nullptr);
-  EXPECT_EQ(doc.OpenFailure, "LibreOffice failed: line two");
+  EXPECT_FALSE(doc.CurrentTable.has_value());
 
-  doc.CreateWordApp = [] { return std::unique_ptr<kv::word::WordApplication>(); };
-  EXPECT_FALSE(kv::word::OpenDocumentSession(doc, "/plans/12-we.doc"));
+  EXPECT_FALSE(w::OpenDocumentSession(doc, dir / "missing.docx"));
+  EXPECT_EQ(doc.WordApp, nullptr);
+  EXPECT_TRUE(doc.OpenFailure.starts_with("cannot read the file")) << doc.OpenFailure;
+  w::CloseDocumentSession(doc);  // nothing left to close
+
+  doc.CreateWordApp = []() -> std::unique_ptr<w::WordApplication> {
+    throw w::WordError("LibreOffice failed:\nline two\r\n");
+  };
+  EXPECT_FALSE(w::OpenDocumentSession(doc, dir / "plan.docx"));
+  EXPECT_EQ(doc.OpenFailure, "LibreOffice failed: line two");
+  doc.CreateWordApp = [] { return std::unique_ptr<w::WordApplication>(); };
+  EXPECT_FALSE(w::OpenDocumentSession(doc, dir / "plan.docx"));
   EXPECT_EQ(doc.OpenFailure, "the word processor could not be started");
 }
 
-TEST_F(SessionTest, KeepsAWordProcessorThatIsAlreadyThere) {
-  ASSERT_TRUE(kv::word::OpenDocumentSession(doc, ""));
-  ASSERT_TRUE(kv::word::OpenDocumentSession(doc, "/plans/12-we.doc"));
-  EXPECT_EQ(created, 1);
-}
-
-TEST_F(SessionTest, ClosingReleasesTheTableClosesTheDocumentAndQuits) {
-  ASSERT_TRUE(kv::word::OpenDocumentSession(doc, "/plans/12-we.doc"));
-  doc.CurrentTable = 3;
-  state->calls.clear();
-  kv::word::CloseDocumentSession(doc);
-  EXPECT_EQ(state->calls, Calls({"HasActiveDocument", "CloseDocument", "Quit"}));
-  EXPECT_EQ(doc.WordApp, nullptr);
-  EXPECT_FALSE(doc.CurrentTable.has_value());
-}
-
-TEST_F(SessionTest, ClosingWithoutADocumentOnlyQuits) {
-  ASSERT_TRUE(kv::word::OpenDocumentSession(doc, ""));
-  kv::word::CloseDocumentSession(doc);
-  EXPECT_EQ(state->calls, Calls({"HasActiveDocument", "Quit"}));
-}
-
-TEST_F(SessionTest, NormalViewGoesToTheActivePaneOfAnUnsplitWindowElseTheWindow) {
-  ASSERT_TRUE(kv::word::OpenDocumentSession(doc, ""));
-  kv::word::SetNormalView(doc);
-  state->splitSpecial = 3;
-  kv::word::SetNormalView(doc);
-  EXPECT_EQ(state->calls,
-            Calls({"SplitSpecial", "SetActivePaneViewType(1)", "SplitSpecial", "SetViewType(1)"}));
-}
-
-TEST_F(SessionTest, SessionFailuresAfterTheOpenReachTheCaller) {
-  EXPECT_THROW(kv::word::SetNormalView(doc), kv::word::WordError);  // nothing open
-  ASSERT_TRUE(kv::word::OpenDocumentSession(doc, "/plans/12-we.doc"));
-  state->failing = {"CloseDocument"};
-  EXPECT_THROW(kv::word::CloseDocumentSession(doc), kv::word::WordError);
-}
-
-// Finding ---------------------------------------------------------------------------
-
-TEST_F(DocumentAccessTest, FindsAHeadingHoweverSpacedAndNeverWraps) {
-  fake->Line("1. Project Title").Line("1.  Project\tTitle").Line("2. Other");
-  ASSERT_TRUE(kv::word::FindText(doc, true, "1.^wProject^wTitle"));
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(0));
-  EXPECT_EQ(TakeCalls(), Calls({"HomeKey(6,0)", "FindExecute(1.^wProject^wTitle)"}));
-
-  ASSERT_TRUE(kv::word::FindText(doc, false, "1.^wPROJECT^wtitle"));
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(1));
-  EXPECT_EQ(fake->SelectionEnd(), fake->LineStart(2) - 1);
-  EXPECT_EQ(TakeCalls(), Calls({"Collapse(0)", "FindExecute(1.^wPROJECT^wtitle)"}));
-
-  EXPECT_FALSE(kv::word::FindText(doc, false, "1.^wProject^wTitle"));
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(2) - 1);  // stays after the match
-}
-
-TEST_F(DocumentAccessTest, FindFailuresGiveFalse) {
-  fake->Line("1. Project Title");
-  state->failing = {"FindExecute"};
-  EXPECT_FALSE(kv::word::FindText(doc, true, "1."));
-  doc.WordApp.reset();
-  EXPECT_FALSE(kv::word::FindText(doc, true, "1."));
-}
-
-// Lines -----------------------------------------------------------------------------
-
-TEST_F(DocumentAccessTest, CurrentLineTextSelectsTheLineAndNormalisesIt) {
-  fake->Line("first").Line("\t2.  Budget  \xE2\x80\x93  total\xC2\xA0 ");
-  fake->PlaceAtLine(1);
-  EXPECT_EQ(kv::word::CurrentLineText(doc), "2. Budget - total");
-  EXPECT_EQ(TakeCalls(), Calls({"HomeKey(5,0)", "Expand(5)", "Text"}));
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(1));
-
-  state->failing = {"Text"};
-  EXPECT_EQ(kv::word::CurrentLineText(doc), "");
-}
-
-TEST_F(DocumentAccessTest, NextTextLineStepsOneLineWithTheExactMoves) {
-  fake->Line("one").Line("two");
-  EXPECT_EQ(kv::word::NextTextLine(doc), "two");
-  EXPECT_EQ(TakeCalls(), Calls({"Collapse(1)", "Start", "GoToNext(3)", "Start", "Information(12)",
-                                "HomeKey(5,0)", "Expand(5)", "Text"}));
-}
-
-TEST_F(DocumentAccessTest, NextTextLineSkipsEmptyLinesAndTablesAndEndsWithEmptyText) {
-  fake->Line("Caption").Line("  ").Table({{"a", "b"}, {"c", ""}}).Line("").Line("After");
-  EXPECT_EQ(kv::word::NextTextLine(doc), "After");
-  EXPECT_EQ(kv::word::NextTextLine(doc), "");
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(7));  // left on the last line
-  EXPECT_EQ(kv::word::NextTextLine(doc), "");
-}
-
-TEST_F(DocumentAccessTest, NextTextLinePassesOverATableThatEndsTheDocument) {
-  fake->Line("Caption").Table({{"a", "b"}});
-  EXPECT_EQ(kv::word::NextTextLine(doc), "");
-}
-
-TEST_F(DocumentAccessTest, NextTextLineFailureGivesEmptyText) {
-  fake->Line("one").Line("two");
-  state->failing = {"GoToNext"};
-  EXPECT_EQ(kv::word::NextTextLine(doc), "");
-}
-
-TEST_F(DocumentAccessTest, LeaveTableGoesJustAfterTheTable) {
-  fake->Line("Caption").Table({{"a", "b"}, {"c", "d"}}).Line("After");
-  fake->PlaceAtLine(2);
-  EXPECT_TRUE(kv::word::LeaveTable(doc));
-  EXPECT_EQ(TakeCalls(), Calls({"Expand(15)", "Collapse(0)"}));
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(5));
-
-  EXPECT_FALSE(kv::word::LeaveTable(doc));  // no table to leave
-}
-
-TEST_F(DocumentAccessTest, NextLineTextStopsAtTheFirstCellOfATable) {
-  fake->Line("Caption").Table({{"Name\nsecond line", "b"}}).Line("After");
-  doc.NextTextInTable = false;
-  EXPECT_EQ(kv::word::NextLineText(doc), "Name");
-  EXPECT_TRUE(doc.NextTextInTable);
-  EXPECT_EQ(TakeCalls(), Calls({"Information(12)", "GoToNext(3)", "HomeKey(5,0)", "Expand(5)",
-                                "Text", "Information(12)"}));
-}
-
-TEST_F(DocumentAccessTest, NextLineTextReadsTheFirstCellAlsoAfterEmptyLines) {
-  fake->Line("Caption").Line("").Line(" ").Table({{"Name", "b"}}).Line("After");
-  EXPECT_EQ(kv::word::NextLineText(doc), "Name");
-  EXPECT_TRUE(doc.NextTextInTable);
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(3));
-}
-
-TEST_F(DocumentAccessTest, NextLineTextGivesAnEmptyFirstCellAsEmptyTextInTable) {
-  fake->Line("Caption").Table({{"", "b"}}).Line("After");
-  EXPECT_EQ(kv::word::NextLineText(doc), "");
-  EXPECT_TRUE(doc.NextTextInTable);
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(1));
-}
-
-TEST_F(DocumentAccessTest, NextLineTextStartedInATableContinuesAfterIt) {
-  fake->Line("Caption").Table({{"a", "b"}, {"c", "d"}}).Line("").Line("After");
-  fake->PlaceAtLine(1);
-  doc.NextTextInTable = true;
-  EXPECT_EQ(kv::word::NextLineText(doc), "After");
-  EXPECT_FALSE(doc.NextTextInTable);
-}
-
-TEST_F(DocumentAccessTest, NextLineTextAtTheEndGivesEmptyTextOutsideTables) {
-  fake->Line("Caption").Line("").Line("");
-  EXPECT_EQ(kv::word::NextLineText(doc), "");
-  EXPECT_FALSE(doc.NextTextInTable);
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(2));
-}
-
-TEST_F(DocumentAccessTest, NextLineTextFailureKeepsTheFlagAsFarAsItWasSet) {
-  fake->Line("Caption").Line("After");
-  doc.NextTextInTable = true;
-  state->failing = {"Text"};
-  EXPECT_EQ(kv::word::NextLineText(doc), "");
-  EXPECT_FALSE(doc.NextTextInTable);
-
-  doc.NextTextInTable = true;
-  state->failing = {"GoToNext"};
-  EXPECT_EQ(kv::word::NextLineText(doc), "");
-  EXPECT_TRUE(doc.NextTextInTable);
-}
-
-// Cells -----------------------------------------------------------------------------
-
-TEST_F(DocumentAccessTest, CellTextTrimsTheCellAndGivesErrorForWhatCannotBeRead) {
-  fake->Line("Caption").Table({{" 12 ", "", "a\n b "}, {"\xC2\xA0x\t"}});
-  doc.CurrentTable = 1;
-  EXPECT_EQ(kv::word::CellText(doc, 1, 1), "12");
-  EXPECT_EQ(TakeCalls(), Calls({"CellRangeText(1,1,1)"}));
-  EXPECT_EQ(kv::word::CellText(doc, 1, 2), "");
-  EXPECT_EQ(kv::word::CellText(doc, 1, 3), "a\r b");  // inner breaks stay
-  EXPECT_EQ(kv::word::CellText(doc, 2, 1), "x");
-  EXPECT_EQ(kv::word::CellText(doc, 2, 2), "<error>");  // the short row
-  EXPECT_EQ(kv::word::CellText(doc, 99, 1), "<error>");
-
-  doc.CurrentTable.reset();
-  EXPECT_EQ(kv::word::CellText(doc, 1, 1), "<error>");
-  doc.CurrentTable = 1;
-  doc.WordApp.reset();
-  EXPECT_EQ(kv::word::CellText(doc, 1, 1), "<error>");
-}
-
-TEST_F(DocumentAccessTest, CellReadersApplyTheNumberRulesToTheCellText) {
-  fake->Table({{"1 234,56", "12,5", "40000", "1,5", "", "n/a"}});
-  doc.CurrentTable = 1;
-  EXPECT_DOUBLE_EQ(kv::word::CellNumber(doc, 1, 1), 1234.56);
-  EXPECT_DOUBLE_EQ(kv::word::CellNumber(doc, 1, 2), 12.5);
-  EXPECT_DOUBLE_EQ(kv::word::CellNumber(doc, 1, 5), 0);
-  EXPECT_DOUBLE_EQ(kv::word::CellNumber(doc, 1, 6), -1);
-  EXPECT_DOUBLE_EQ(kv::word::CellNumber(doc, 2, 1), -1);
-  EXPECT_EQ(kv::word::CellInteger(doc, 1, 3), -1);
-  EXPECT_EQ(kv::word::CellLong(doc, 1, 3), 40000);
-  EXPECT_EQ(kv::word::CellInteger(doc, 1, 4), 15);
-  EXPECT_EQ(kv::word::CellInteger(doc, 1, 5), 0);
-  EXPECT_EQ(kv::word::CellInteger(doc, 1, 9), -1);
-  EXPECT_EQ(kv::word::CellLong(doc, 1, 9), -1);
-}
-
-// Marking ---------------------------------------------------------------------------
-
-class MarkCellTest : public DocumentAccessTest {
- protected:
-  MarkCellTest() {
-    fake->Line("Caption").Table({{"a", "b"}, {"c", "d"}, {"e", "f"}}).Line("");
-    fake->Table({{"x"}});
-    doc.CurrentTable = 1;
+// Each case: "Intro", then the paragraphs; a match must start right after "Intro\r".
+TEST_F(DocumentAccessTest, FindTextMatchesAsTheWordProcessorDoes) {
+  const std::string kHeading = "1.^wProject^wTitle";
+  const std::string tab = "<w:r><w:tab/></w:r>";
+  const std::string field =
+      "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>PAGE Secret</w:instrText>"
+      "</w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" +
+      TextRun("Shown") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
+  const std::string boxes =
+      "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:t>One</w:t></mc:Choice>"
+      "<mc:Fallback><w:t>One</w:t></mc:Fallback></mc:AlternateContent></w:r><w:r><w:drawing>"
+      "<w:txbxContent><w:p><w:r><w:t>Boxed</w:t></w:r></w:p></w:txbxContent></w:drawing></w:r>";
+  const std::string tracked =
+      "<w:del w:id=\"1\" w:author=\"a\"><w:r><w:delText>Budget</w:delText></w:r></w:del>"
+      "<w:ins w:id=\"2\" w:author=\"a\">" +
+      TextRun("Costs") + "</w:ins>";
+  const struct {
+    std::string paragraphs, pattern;
+    bool found;
+  } cases[] = {
+      {Para(TextRun("1. Project Title")), kHeading, true},
+      {Para(TextRun("1.  project") + tab + TextRun("TITLE")), kHeading, true},
+      {Para(TextRun("1.\u00a0Pro") + TextRun("ject Ti") + TextRun("tle")), kHeading, true},
+      {Para(TextRun("2. ПЛАН   работ")), "2.^wплан^wРАБОТ", true},
+      {Para(TextRun("Project")) + Para(TextRun("Title")), "Project^wTitle", false},
+      {Para(tracked), "Budget", false},
+      {Para(tracked), "costs", true},
+      {Para(field), "Secret", false},
+      {Para(field), "Shown", true},
+      {Para(boxes), "Boxed", false},
+      {Para(boxes), "OneOne", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pattern + " in " + c.paragraphs);
+    w::CloseDocumentSession(doc);
+    Open(DocxBuilder().Paragraph("Intro").RawParagraph(c.paragraphs));
+    EXPECT_EQ(w::FindText(doc, true, c.pattern), c.found);
+    if (c.found) {
+      EXPECT_EQ(doc.WordApp->Start(), 6);
+    }
   }
+}
+
+TEST_F(DocumentAccessTest, FindTextGoesForwardOnlyAndLeavesTheSelectionOnTheMatch) {
+  Open(DocxBuilder()
+           .Paragraph("Contents")
+           .ParagraphRuns({"1.  PRO", "JECT\tti", "tle"})
+           .Paragraph("2.\u00a0Название проекта")
+           .Paragraph("Closing"));
+  ASSERT_TRUE(w::FindText(doc, true, "1.^wProject^wTitle"));
+  const long matchStart = doc.WordApp->Start();
+  EXPECT_FALSE(w::FindText(doc, false, "1.^wProject^wTitle"));  // no wrap to the top
+  EXPECT_FALSE(w::FindText(doc, false, "Contents"));            // lies before the match
+  EXPECT_EQ(w::CurrentLineText(doc), "1. PROJECT title");
+  EXPECT_EQ(doc.WordApp->Start(), matchStart);
+
+  EXPECT_TRUE(w::FindText(doc, false, "2.^wНАЗВАНИЕ^wПРОЕКТА"));
+  EXPECT_EQ(w::NextTextLine(doc), "Closing");
+  EXPECT_FALSE(w::FindText(doc, false, "2.^wНАЗВАНИЕ^wПРОЕКТА"));
+  EXPECT_TRUE(w::FindText(doc, true, "2.^wНАЗВАНИЕ^wПРОЕКТА"));
+}
+
+TEST_F(DocumentAccessTest, NextTextLinePassesOverTablesAndEmptyLinesToTheEnd) {
+  Open(DocxBuilder()
+           .Paragraph("Caption")
+           .Paragraph("")
+           .Table(SimpleTable({{"a", "b"}, {"c", "d"}}))
+           .Paragraph(" \t ")
+           .Paragraph("After \xE2\x80\x94  the table")
+           .Paragraph("Last"));
+  ASSERT_TRUE(w::FindText(doc, true, "Caption"));
+  EXPECT_EQ(w::NextTextLine(doc), "After - the table");
+  EXPECT_EQ(w::NextTextLine(doc), "Last");
+  EXPECT_EQ(w::NextTextLine(doc), "");
+  EXPECT_EQ(w::CurrentLineText(doc), "Last");  // left on the last line
+  EXPECT_EQ(w::NextTextLine(doc), "");
+}
+
+TEST_F(DocumentAccessTest, ATableAtTheEndIsPassedOverByNextTextLineButNotByNextLineText) {
+  Open(DocxBuilder().Paragraph("Caption").Table(SimpleTable({{"First cell", "b"}})));
+  ASSERT_TRUE(w::FindText(doc, true, "Caption"));
+  EXPECT_EQ(w::NextTextLine(doc), "");
+
+  ASSERT_TRUE(w::FindText(doc, true, "Caption"));
+  EXPECT_EQ(w::NextLineText(doc), "First cell");
+  EXPECT_TRUE(doc.NextTextInTable);
+}
+
+TEST_F(DocumentAccessTest, NextLineTextStopsAtATableAndLeavesOneWhenStartedInside) {
+  TableSpec table = SimpleTable({{"", "b"}, {"c", "inside"}});
+  table.rows[0][0].paragraphs = {"  Name  of person ", "second line"};
+  Open(DocxBuilder()
+           .Paragraph("Category I")
+           .Paragraph("")
+           .Table(table)
+           .Paragraph("")
+           .Paragraph("Category II")
+           .Table(SimpleTable({{"", "x"}}))
+           .Paragraph("")
+           .Paragraph(" "));
+  ASSERT_TRUE(w::FindText(doc, true, "Category^wI"));
+  EXPECT_EQ(w::NextLineText(doc), "Name of person");
+  EXPECT_TRUE(doc.NextTextInTable);
+  EXPECT_EQ(doc.WordApp->Tables1(), 1);  // the selection is inside that table
+
+  ASSERT_TRUE(w::FindText(doc, true, "inside"));
+  EXPECT_EQ(w::NextLineText(doc), "Category II");
+  EXPECT_FALSE(doc.NextTextInTable);
+  EXPECT_EQ(w::NextLineText(doc), "");  // an empty first cell
+  EXPECT_TRUE(doc.NextTextInTable);
+  EXPECT_EQ(doc.WordApp->Tables1(), 2);
+  EXPECT_EQ(w::NextLineText(doc), "");  // the end, outside any table
+  EXPECT_FALSE(doc.NextTextInTable);
+
+  ASSERT_TRUE(w::FindText(doc, true, "inside"));
+  EXPECT_TRUE(w::LeaveTable(doc));
+  EXPECT_EQ(doc.WordApp->Information(w::wdWithInTable), 0);
+  EXPECT_EQ(w::NextTextLine(doc), "Category II");
+  EXPECT_FALSE(w::LeaveTable(doc));
+}
+
+TEST_F(DocumentAccessTest, CellTextTrimsRealCellsAndGivesErrorForMissingOnes) {
+  TableSpec table = SimpleTable({{" 12 ", "", "x"}, {"a", "b", "c"}, {"d", "e", "f"}});
+  table.rows[0][1].paragraphs = {"\t", ""};
+  table.rows[1][0].paragraphs = {"two", " lines "};
+  table.rows[1][1].gridSpan = 2;  // row 2 has two cells
+  table.rows[1].pop_back();
+  table.rows[1][0].vmerge = CellSpec::VMerge::Restart;
+  table.rows[2][0].vmerge = CellSpec::VMerge::Continue;
+  Open(DocxBuilder().Paragraph("Table").Table(table).Paragraph(""));
+  EnterTableAt("12");
+
+  const struct {
+    int row, column;
+    std::string text;
+  } cases[] = {
+      {1, 1, "12"},      {1, 2, ""},         {2, 1, "two\r lines"},  // inner breaks and blanks stay
+      {2, 2, "b"},       {2, 3, "<error>"},                          // merged into (2,2)
+      {3, 1, "<error>"},                                             // continues the merge above
+      {3, 3, "f"},       {99, 1, "<error>"}, {1, 0, "<error>"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(w::CellText(doc, c.row, c.column), c.text) << c.row << c.column;
+}
+
+TEST_F(DocumentAccessTest, CellReadersReadRealCells) {
+  Open(DocxBuilder().Table(
+      SimpleTable({{"1 234,56", "1,234.56", "1.250", "12,5%", "\xE2\x80\x93", "40000"},
+                   {"1,5", "1 000", " 7 ", "abc", "", "-3"}})));
+  EnterTableAt("12,5%");
+  const std::vector<std::array<double, 3>> numbers = {
+      {1, 1, 1234.56}, {1, 2, 1234.56}, {1, 3, 1250}, {1, 4, -1},
+      {1, 5, -1},      {2, 1, 1.5},     {2, 5, 0},    {3, 1, -1}};
+  for (const auto& [row, column, expected] : numbers) {
+    EXPECT_DOUBLE_EQ(w::CellNumber(doc, row, column), expected) << row << "," << column;
+  }
+  const std::vector<std::array<int, 3>> integers = {{2, 1, 15}, {2, 2, 1000}, {2, 3, 7}, {2, 4, -1},
+                                                    {2, 5, 0},  {2, 6, -3},   {1, 6, -1}};
+  for (const auto& [row, column, expected] : integers) {
+    EXPECT_EQ(w::CellInteger(doc, row, column), expected) << row << "," << column;
+  }
+  EXPECT_EQ(w::CellLong(doc, 1, 6), 40000);
+  EXPECT_EQ(w::CellLong(doc, 9, 9), -1);
+}
+
+TEST_F(DocumentAccessTest, MarkCellColoursRecoloursAndNamesMissingCells) {
+  TableSpec table = SimpleTable({{"h1", "h2", "h3", "h4"},
+                                 {"1", "2", "3", "4"},
+                                 {"5", "6", "7", "8"},
+                                 {"9", "10", "11", "12"},
+                                 {"13", "14", "15", "16"}});
+  table.rows[4][3].fill = "0000FF";
+  Open(DocxBuilder()
+           .Paragraph("Other")
+           .Table(SimpleTable({{"o"}}))
+           .Paragraph("Costs")
+           .Table(table)
+           .Paragraph("Later 6"));
+  EnterTableAt("h1");
+  ASSERT_EQ(*doc.CurrentTable, 2);
+
+  EXPECT_EQ(w::MarkCell(doc, 3, 2, w::wdRed), " (3,2)");
+  EXPECT_EQ(w::CurrentLineText(doc), "6");  // the selection is in the marked cell
+  EXPECT_EQ(w::MarkCell(doc, 4, 4, w::wdYellow), " (4,4)");
+  EXPECT_EQ(w::MarkCell(doc, 5, 1, w::wdGreen), " (5,1)");
+  EXPECT_EQ(w::MarkCell(doc, 9, 9, w::wdGreen), " (9,9)");
+  EXPECT_EQ(w::MarkCell(doc, 1, 5, w::wdGreen), " (1,5)");
+  EXPECT_EQ(w::MarkCell(doc, 4, 4, w::wdRed), " (4,4)");
+
+  // A search goes on from the last marked cell, (4,4).
+  EXPECT_FALSE(w::FindText(doc, false, "h1"));
+  ASSERT_TRUE(w::FindText(doc, false, "6"));
+  EXPECT_EQ(w::CurrentLineText(doc), "16");
+
+  // Each cell once, in the order of its first marking, with its last colour.
+  std::vector<std::array<int, 4>> marks;
+  for (const w::MarkedCell& cell : doc.MarkedCells) {
+    marks.push_back({cell.table, cell.row, cell.column, cell.colour});
+  }
+  EXPECT_EQ(marks, (std::vector<std::array<int, 4>>{{2, 3, 2, 6}, {2, 4, 4, 6}, {2, 5, 1, 11}}));
+
+  doc.WordApp->SaveAs(dir / "copy.docx");
+  const std::string copy = dir / "copy.docx";
+  EXPECT_EQ(CellFill(copy, 2, 3, 2), "FF0000");
+  EXPECT_EQ(CellFill(copy, 2, 4, 4), "FF0000");
+  EXPECT_EQ(CellFill(copy, 2, 5, 1), "008000");
+  EXPECT_EQ(CellFill(copy, 2, 5, 4), "0000FF");  // unmarked shading stays
+  EXPECT_EQ(CellFill(copy, 2, 1, 1), "");
+  EXPECT_EQ(CellFill(copy, 1, 1, 1), "");
+}
+
+struct FailingShading : kv::testing::ForwardingWordApplication {
+  using ForwardingWordApplication::ForwardingWordApplication;
+  void SetCellsShadingBackgroundPatternColorIndex(int) override { throw w::WordError("stopped"); }
 };
 
-TEST_F(MarkCellTest, ShadesTheCellAndReturnsItsReference) {
-  EXPECT_EQ(kv::word::MarkCell(doc, 3, 2, 6), " (3,2)");
-  EXPECT_EQ(TakeCalls(), Calls({"CellSelect(1,3,2)", "SetCellsShadingTexture(0)",
-                                "SetCellsShadingBackgroundPatternColorIndex(6)"}));
-  EXPECT_EQ(state->shading.size(), 1u);
-  EXPECT_EQ(state->shading[(CellKey{1, 3, 2})].texture, 0);
-  EXPECT_EQ(state->shading[(CellKey{1, 3, 2})].colour, 6);
-  EXPECT_EQ(MarksOf(doc), Marks({{1, 3, 2, 6}}));
-  EXPECT_EQ(fake->SelectionStart(), fake->LineStart(6));  // the selection is in the cell
-}
-
-TEST_F(MarkCellTest, RecordsEachCellOnceInOrderOfFirstMarkingWithItsLastColour) {
-  kv::word::MarkCell(doc, 2, 1, 7);
-  kv::word::MarkCell(doc, 1, 2, 11);
-  kv::word::MarkCell(doc, 2, 1, 6);
-  doc.CurrentTable = 2;
-  kv::word::MarkCell(doc, 2, 1, 7);  // no such cell in table 2
-  kv::word::MarkCell(doc, 1, 1, 7);
-  EXPECT_EQ(MarksOf(doc), Marks({{1, 2, 1, 6}, {1, 1, 2, 11}, {2, 1, 1, 7}}));
-  EXPECT_EQ(state->shading[(CellKey{1, 2, 1})].colour, 6);
-}
-
-TEST_F(MarkCellTest, AMissingCellStillGivesItsReferenceAndChangesNothing) {
-  EXPECT_EQ(kv::word::MarkCell(doc, 9, 9, 11), " (9,9)");
+TEST_F(DocumentAccessTest, SentinelsWhenNothingCanBeRead) {
+  doc.CreateWordApp = kv::testing::OverDocxApplication<FailingShading>();
+  Open(DocxBuilder().Table(SimpleTable({{"a"}})));
+  EnterTableAt("a");
+  EXPECT_EQ(w::MarkCell(doc, 1, 1, w::wdRed), " (1,1)");  // a failed shading is not recorded
   doc.CurrentTable.reset();
-  EXPECT_EQ(kv::word::MarkCell(doc, 1, 1, 6), " (1,1)");
-  EXPECT_TRUE(state->shading.empty());
-  EXPECT_TRUE(doc.MarkedCells.empty());
-}
+  EXPECT_EQ(w::CellText(doc, 1, 1), "<error>");
+  EXPECT_EQ(w::MarkCell(doc, 1, 1, w::wdRed), " (1,1)");
 
-TEST_F(MarkCellTest, AFailedShadingRecordsNothing) {
-  state->failing = {"SetCellsShadingBackgroundPatternColorIndex"};
-  EXPECT_EQ(kv::word::MarkCell(doc, 1, 1, 6), " (1,1)");
+  w::CloseDocumentSession(doc);  // no word processor at all
+  doc.CurrentTable = 1;
+  EXPECT_FALSE(w::FindText(doc, true, "a"));
+  EXPECT_EQ(w::CurrentLineText(doc), "");
+  EXPECT_EQ(w::NextTextLine(doc), "");
+  EXPECT_EQ(w::CellText(doc, 1, 1), "<error>");
+  EXPECT_EQ(w::MarkCell(doc, 1, 1, w::wdRed), " (1,1)");
   EXPECT_TRUE(doc.MarkedCells.empty());
 }
 

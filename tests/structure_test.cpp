@@ -2,331 +2,292 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/forwarding_word_app.h"
 #include "support/phase_run.h"
 #include "support/work_plan_builder.h"
-#include "word/text_rules.h"
 
 namespace kv::testing {
 namespace {
 
 using Strings = std::vector<std::string>;
+using Change = std::function<void(WorkPlanDocument&, validate::RunContext&)>;
 
 const std::string kSequence = "Incorrect section sequence. No further validation done.";
 const std::string kSequenceRu = "Неправильная последовательность разделов. Проверка прервана.";
 const std::string kInSection32 = "Error in Section 3.2. Other Participating Institutions";
+const std::string kGrantQuestion = "Is this a Project Development Grant?|Duration<9 months";
 
-struct Box {
-  std::string text;
-  std::string title;
-  ui::Icon icon;
-  bool operator==(const Box&) const = default;
-};
-
-std::vector<Box> Boxes(const std::vector<ui::ShownBox>& shown) {
-  std::vector<Box> boxes;
-  for (const auto& b : shown) boxes.push_back({b.text, b.title, b.icon});
-  return boxes;
+// Texts of the boxes shown; questions as "text|title".
+Strings Texts(const std::vector<ui::ShownBox>& shown, bool withTitle) {
+  Strings texts;
+  for (const auto& b : shown) {
+    EXPECT_EQ(b.icon, withTitle ? ui::Icon::None : ui::Icon::Exclamation);
+    texts.push_back(withTitle ? b.text + "|" + b.title : b.text);
+  }
+  return texts;
 }
-
-Box Exclamation(const std::string& text) {
-  return {text, "", ui::Icon::Exclamation};
-}
-
-const Box kGrantQuestion{"Is this a Project Development Grant?", "Duration<9 months",
-                         ui::Icon::None};
 
 class StructureTest : public ::testing::Test {
  protected:
-  // A fresh run for a plan in the given language; returns that plan's description.
-  WorkPlan UseRun(bool russian, bool grantAnswer = false) {
-    run_ = std::make_unique<PhaseRun>(russian, grantAnswer);
-    WorkPlan plan;
-    plan.russian = russian;
-    return plan;
+  // Checks the plan after `change`, in a fresh run of the plan's language.
+  bool Check(const WorkPlan& plan, const Change& change = {}, bool grantAnswer = false) {
+    run_ = std::make_unique<PhaseRun>(plan.russian, grantAnswer);
+    auto doc = BuildWorkPlan(plan);
+    if (change) change(doc, ctx());
+    EXPECT_TRUE(run_->Open(doc));
+    return validate::StructureCheck(ctx());
+  }
+  bool Check(bool russian, const Change& change) {
+    return Check(WorkPlan{.russian = russian}, change);
   }
 
-  bool Check(const WorkPlanDocument& doc) {
-    EXPECT_TRUE(run().Open(doc));
-    return validate::StructureCheck(run().ctx);
-  }
-
-  PhaseRun& run() { return *run_; }
+  Strings Errors() const { return run_->Errors(); }
+  Strings Boxes() const { return Texts(run_->frontend.Boxes(), false); }
+  Strings Questions() const { return Texts(run_->frontend.Questions(), true); }
   validate::RunContext& ctx() { return run_->ctx; }
-  std::vector<Box> ShownBoxes() const { return Boxes(run_->frontend.Boxes()); }
-  std::vector<Box> Questions() const { return Boxes(run_->frontend.Questions()); }
 
  private:
-  std::unique_ptr<PhaseRun> run_ = std::make_unique<PhaseRun>();
+  std::unique_ptr<PhaseRun> run_;
 };
 
 TEST_F(StructureTest, CleanPlanInBothLanguages) {
   for (bool russian : {false, true}) {
     SCOPED_TRACE(russian);
-    WorkPlan plan = UseRun(russian);
-    EXPECT_TRUE(Check(BuildWorkPlan(plan)));
-    EXPECT_EQ(run().Errors(), Strings{});
-    EXPECT_EQ(ShownBoxes(), std::vector<Box>{});
-    EXPECT_EQ(Questions(), std::vector<Box>{});
+    EXPECT_TRUE(Check(WorkPlan{.russian = russian, .months = russian ? 36 : 24}));
+    EXPECT_EQ(Errors(), Strings{});
+    EXPECT_EQ(Boxes(), Strings{});
+    EXPECT_EQ(Questions(), Strings{});
     EXPECT_EQ(ctx().ParticipantCount, 2);
-    EXPECT_EQ(ctx().ProjectDurationMonths, 24);
-    EXPECT_EQ(ctx().ProjectDurationQuarters, 8);
-    EXPECT_EQ(ctx().ProjectDurationYears, 2);
+    EXPECT_EQ(ctx().ProjectDurationMonths, russian ? 36 : 24);
+    EXPECT_EQ(ctx().ProjectDurationQuarters, russian ? 12 : 8);
+    EXPECT_EQ(ctx().ProjectDurationYears, russian ? 3 : 2);
     EXPECT_EQ(ctx().ProjectType, "");
   }
 }
 
-TEST_F(StructureTest, WithoutPartOneNothingElseIsSearched) {
-  auto doc = BuildWorkPlan();
-  doc["HeadingI"].heading = "";
-  doc.Remove("HeadingI5");  // would be reported if the check went on
-  EXPECT_FALSE(Check(doc));
-  EXPECT_EQ(run().Errors(), (Strings{"Missing Part I. Summary Project Information", kSequence}));
-  EXPECT_EQ(ctx().ProjectDurationMonths, 0);
-}
-
-TEST_F(StructureTest, HeadingBeforeItsPredecessorIsMissing) {
-  auto doc = BuildWorkPlan();
-  doc.MoveBefore("HeadingI2", "HeadingI1");
-  EXPECT_FALSE(Check(doc));
-  EXPECT_EQ(run().Errors(), (Strings{"Section missing : 2. Project Manager", kSequence}));
-}
-
-TEST_F(StructureTest, EveryMissingSectionIsReported) {
-  auto doc = BuildWorkPlan();
-  doc.Remove("HeadingI4");
-  doc.Remove("HeadingI6");
-  doc.Remove("HeadingII6");
-  EXPECT_FALSE(Check(doc));
-  EXPECT_EQ(run().Errors(),
-            (Strings{"Section missing : 4. Foreign Collaborators/Partners",
-                     "Section missing : 6. Project Location and Equipment",
-                     "Section missing : 6. Technical Approach and Methodology", kSequence}));
-  EXPECT_EQ(ctx().ProjectDurationMonths, 24);
-}
-
-TEST_F(StructureTest, PartTwoMissingEndsTheCheck) {
-  WorkPlan plan = UseRun(true);
-  auto doc = BuildWorkPlan(plan);
-  doc["HeadingII"].heading = "";
-  doc.Remove("HeadingII1");  // would be reported if the check went on
-  EXPECT_FALSE(Check(doc));
-  EXPECT_EQ(run().Errors(),
-            (Strings{"Отсутствует часть II. Подробная Информация по Проекту", kSequenceRu}));
-}
-
-TEST_F(StructureTest, PartTwoMayUseTheDetailedHeading) {
-  auto doc = BuildWorkPlan();
-  doc["HeadingII"].heading = "II.  Detailed\tProject Information";
-  EXPECT_TRUE(Check(doc));
-  EXPECT_EQ(run().Errors(), Strings{});
-}
-
-TEST_F(StructureTest, ParticipantLabelsInAnyLetterCase) {
-  for (bool russian : {false, true}) {
-    SCOPED_TRACE(russian);
-    WorkPlan plan = UseRun(russian);
-    plan.participants = 3;
-    auto doc = BuildWorkPlan(plan);
-    auto& entries = doc.Body("HeadingI32");
-    entries[0].text = russian ? "институт-участник 1" : "participant institution 1";
-    entries[2].text = russian ? "ИНСТИТУТ-УЧАСТНИК 2" : "PARTICIPANT INSTITUTION 2";
-    entries.insert(entries.begin() + 3, Paragraph(""));  // empty lines before a table
-    EXPECT_TRUE(Check(doc));
-    EXPECT_EQ(run().Errors(), Strings{});
-    EXPECT_EQ(ctx().ParticipantCount, 3);
+// One change to a clean plan and exactly what follows; -1: not looked at.
+TEST_F(StructureTest, BrokenStructures) {
+  const struct {
+    const char* what;
+    bool russian;
+    Change change;
+    bool passes;
+    Strings errors{}, boxes{};
+    int participants = -1, months = -1;
+  } cases[] = {
+      {"no Part I: nothing else is searched",
+       false,
+       [](auto& d, auto&) {
+         d["HeadingI"].heading = "";
+         d.Remove("HeadingI5");
+       },
+       false,
+       {"Missing Part I. Summary Project Information", kSequence},
+       {},
+       0,
+       0},
+      {"a heading before its predecessor",
+       false,
+       [](auto& d, auto&) { d.MoveBefore("HeadingI2", "HeadingI1"); },
+       false,
+       {"Section missing : 2. Project Manager", kSequence}},
+      {"every missing section",
+       false,
+       [](auto& d, auto&) {
+         for (const char* id : {"HeadingI4", "HeadingI6", "HeadingII6"}) d.Remove(id);
+       },
+       false,
+       {"Section missing : 4. Foreign Collaborators/Partners",
+        "Section missing : 6. Project Location and Equipment",
+        "Section missing : 6. Technical Approach and Methodology", kSequence},
+       {},
+       -1,
+       24},
+      {"no Part II ends the check",
+       true,
+       [](auto& d, auto&) {
+         d["HeadingII"].heading = "";
+         d.Remove("HeadingII1");
+       },
+       false,
+       {"Отсутствует часть II. Подробная Информация по Проекту", kSequenceRu}},
+      {"Part II under its detailed heading",
+       false,
+       [](auto& d, auto&) { d["HeadingII"].heading = "II.  Detailed\tProject Information"; },
+       true,
+       {}},
+      {"no section 3.2",
+       false,
+       [](auto& d, auto& ctx) {
+         d.Remove("HeadingI32");
+         ctx.ParticipantCount = 5;
+       },
+       true,
+       {},
+       {},
+       0},
+      {"text instead of a participant's table",
+       false,
+       [](auto& d, auto&) {
+         auto& entries = d.Body("HeadingI32");
+         entries.insert(entries.begin() + 1, Paragraph("See  the attached letter."));
+       },
+       false,
+       {"Unexpected text instead of table: See the attached letter.", "Participant Institution 1",
+        kInSection32, kSequence},
+       {"Unexpected text instead of table: See the attached letter.\nParticipant Institution 1"},
+       0,
+       24},
+      {"a participant's table without label",
+       true,
+       [](auto& d, auto&) { d.Body("HeadingI32")[2] = Paragraph(""); },
+       false,
+       {"Таблица без заголовка: Институт-Участник 2",
+        "Ошибка в секции 3.2. Другие Институты-Участники", kSequenceRu},
+       {"Таблица без заголовка: Институт-Участник 2"},
+       1},
+      {"the duration in words",
+       true,
+       [](auto& d, auto&) { d.Body("HeadingI5")[0].text = "двенадцать месяцев"; },
+       false,
+       {"Неправильная продолжительность проекта: двенадцать месяцев", kSequenceRu}},
+      {"a table instead of the duration",
+       false,
+       [](auto& d, auto&) {
+         d.Body("HeadingI5") = {Paragraph(""), Table({{"24", "months"}})};
+       },
+       false,
+       {"Project duration not found", kSequence}},
+      {"nothing below the duration heading",
+       false,
+       [](auto& d, auto&) {
+         d.sections.erase(d.sections.begin() + 11, d.sections.end());
+         d.Body("HeadingI5").clear();
+       },
+       false,
+       {"Project duration not found", "Section missing : 6. Project Location and Equipment",
+        "Missing Part II. Specific Information", kSequence}},
+      {"the duration heading inside a longer line",
+       false,
+       [](auto& d, auto&) {
+         d["HeadingI5"].heading = "5. Project Duration: 24 months";
+         d.Body("HeadingI5").clear();
+       },
+       true,
+       {"Incorrect heading:", "5. Project Duration: 24 months", "Expected:", "5. Project Duration"},
+       {"Incorrect heading:\n5. Project Duration: 24 months\nExpected:\n5. Project Duration"},
+       -1,
+       0},
+      {"the partners heading with more text",
+       true,
+       [](auto& d, auto&) { d["HeadingI42"].heading = "4.2. Партнеры (нет)"; },
+       false,
+       {"Неправильное название раздела:", "4.2. Партнеры (нет)", "Ожидается:", "4.2. Партнеры",
+        "Ошибка в секции 4.2. Партнеры", kSequenceRu},
+       {"Неправильное название раздела:\n4.2. Партнеры (нет)\nОжидается:\n4.2. Партнеры"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Check(c.russian, c.change), c.passes);
+    EXPECT_EQ(Errors(), c.errors);
+    EXPECT_EQ(Boxes(), c.boxes);
+    if (c.participants >= 0) {
+      EXPECT_EQ(ctx().ParticipantCount, c.participants);
+    }
+    if (c.months >= 0) {
+      EXPECT_EQ(ctx().ProjectDurationMonths, c.months);
+    }
   }
 }
 
-TEST_F(StructureTest, GapInTheNumberingEndsTheList) {
-  WorkPlan plan;
-  plan.participants = 3;
-  auto doc = BuildWorkPlan(plan);
-  doc.Body("HeadingI32")[4].text = "Participant Institution 4";
-  EXPECT_TRUE(Check(doc));
-  EXPECT_EQ(run().Errors(), Strings{});
-  EXPECT_EQ(ctx().ParticipantCount, 2);
+TEST_F(StructureTest, ParticipantLabelsInAnyLetterCaseUpToAGap) {
+  for (bool russian : {false, true}) {
+    SCOPED_TRACE(russian);
+    const auto relabel = [russian](int gap) {
+      return [russian, gap](WorkPlanDocument& d, validate::RunContext&) {
+        auto& entries = d.Body("HeadingI32");
+        entries[0].text = russian ? "институт-участник 1" : "participant institution 1";
+        entries[2].text = russian ? "ИНСТИТУТ-УЧАСТНИК 2" : "PARTICIPANT INSTITUTION 2";
+        if (gap) entries[4].text = russian ? "Институт-Участник 4" : "Participant Institution 4";
+        entries.insert(entries.begin() + 3, Paragraph(""));  // empty lines before a table
+      };
+    };
+    for (int gap : {0, 1}) {
+      EXPECT_TRUE(Check(WorkPlan{.russian = russian, .participants = 3}, relabel(gap)));
+      EXPECT_EQ(Errors(), Strings{});
+      EXPECT_EQ(ctx().ParticipantCount, gap ? 2 : 3);
+    }
+  }
 }
-
-TEST_F(StructureTest, NoParticipantsWithoutSectionThreeTwo) {
-  auto doc = BuildWorkPlan();
-  doc.Remove("HeadingI32");
-  ctx().ParticipantCount = 5;
-  EXPECT_TRUE(Check(doc));
-  EXPECT_EQ(run().Errors(), Strings{});
-  EXPECT_EQ(ctx().ParticipantCount, 0);
-}
-
-TEST_F(StructureTest, TextInsteadOfParticipantTable) {
-  auto doc = BuildWorkPlan();
-  auto& entries = doc.Body("HeadingI32");
-  entries.insert(entries.begin() + 1, Paragraph("See  the attached letter."));
-  EXPECT_FALSE(Check(doc));
-  EXPECT_EQ(run().Errors(), (Strings{"Unexpected text instead of table: See the attached letter.",
-                                     "Participant Institution 1", kInSection32, kSequence}));
-  EXPECT_EQ(
-      ShownBoxes(),
-      (std::vector<Box>{Exclamation("Unexpected text instead of table: See the attached letter.\n"
-                                    "Participant Institution 1")}));
-  EXPECT_EQ(ctx().ParticipantCount, 0);
-  EXPECT_EQ(ctx().ProjectDurationMonths, 24);  // the check goes on
-}
-
-TEST_F(StructureTest, ParticipantTableWithoutLabel) {
-  WorkPlan plan = UseRun(true);
-  auto doc = BuildWorkPlan(plan);
-  auto& entries = doc.Body("HeadingI32");
-  entries[2] = Paragraph("");  // the label of the second entry
-  EXPECT_FALSE(Check(doc));
-  EXPECT_EQ(run().Errors(),
-            (Strings{"Таблица без заголовка: Институт-Участник 2",
-                     "Ошибка в секции 3.2. Другие Институты-Участники", kSequenceRu}));
-  EXPECT_EQ(ShownBoxes(),
-            (std::vector<Box>{Exclamation("Таблица без заголовка: Институт-Участник 2")}));
-  EXPECT_EQ(ctx().ParticipantCount, 1);
-}
-
-struct DurationCase {
-  std::string line;
-  std::vector<std::string> errors;  // before the closing sequence error
-  int months, quarters, years;
-  bool asked;
-};
 
 TEST_F(StructureTest, DurationLines) {
-  const DurationCase cases[] = {
-      {"24 months", {}, 24, 8, 2, false},
-      {"1 month", {}, 1, 1, 1, true},
-      {"7 months", {}, 7, 3, 1, true},
-      {"9 months", {}, 9, 3, 1, true},
-      {"10 months", {}, 10, 4, 1, false},
-      {"13 months", {}, 13, 5, 2, false},
-      {"120 months", {"Project duration incorrect: 120 months"}, 0, 0, 0, false},
-      {"twelve months", {"Project duration incorrect: twelve months"}, 0, 0, 0, false},
-      {"ab months", {"Project duration incorrect: ab"}, 0, 0, 0, false},
-      {"24months", {"Project duration incorrect: 24months"}, 0, 0, 0, false},
-      {"-3 months", {"Project duration incorrect: -3"}, 0, 0, 0, false},
-      {"0 months", {}, 0, 0, 0, true},
+  const struct {
+    std::string line;
+    std::string error;  // before the closing sequence error
+    int months, quarters, years;
+    bool asked;
+  } cases[] = {
+      {"24 months", "", 24, 8, 2, false},
+      {"1 month", "", 1, 1, 1, true},
+      {"7 months", "", 7, 3, 1, true},
+      {"9 months", "", 9, 3, 1, true},
+      {"10 months", "", 10, 4, 1, false},
+      {"13 months", "", 13, 5, 2, false},
+      {"0 months", "", 0, 0, 0, true},
+      {"120 months", "Project duration incorrect: 120 months", 0, 0, 0, false},
+      {"twelve months", "Project duration incorrect: twelve months", 0, 0, 0, false},
+      {"ab months", "Project duration incorrect: ab", 0, 0, 0, false},
+      {"24months", "Project duration incorrect: 24months", 0, 0, 0, false},
+      {"-3 months", "Project duration incorrect: -3", 0, 0, 0, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    UseRun(false);
-    auto doc = BuildWorkPlan();
-    doc.Body("HeadingI5") = {Paragraph(""), Paragraph(c.line)};
-    EXPECT_EQ(Check(doc), c.errors.empty());
-    Strings errors = c.errors;
-    if (!errors.empty()) errors.push_back(kSequence);
-    EXPECT_EQ(run().Errors(), errors);
+    EXPECT_EQ(Check(false,
+                    [&](auto& d, auto&) {
+                      d.Body("HeadingI5") = {Paragraph(""), Paragraph(c.line)};
+                    }),
+              c.error.empty());
+    EXPECT_EQ(Errors(), (c.error.empty() ? Strings{} : Strings{c.error, kSequence}));
     EXPECT_EQ(ctx().ProjectDurationMonths, c.months);
     EXPECT_EQ(ctx().ProjectDurationQuarters, c.quarters);
     EXPECT_EQ(ctx().ProjectDurationYears, c.years);
-    EXPECT_EQ(Questions(), c.asked ? std::vector<Box>{kGrantQuestion} : std::vector<Box>{});
+    EXPECT_EQ(Questions(), c.asked ? Strings{kGrantQuestion} : Strings{});
     EXPECT_EQ(ctx().ProjectType, "");  // the question was answered No
   }
 }
 
-TEST_F(StructureTest, RussianDurationLine) {
-  WorkPlan plan = UseRun(true);
-  plan.months = 36;
-  auto doc = BuildWorkPlan(plan);
-  EXPECT_EQ(doc.Body("HeadingI5")[0].text, "36 месяцев");
-  EXPECT_TRUE(Check(doc));
-  EXPECT_EQ(ctx().ProjectDurationMonths, 36);
-  EXPECT_EQ(ctx().ProjectDurationYears, 3);
-
-  UseRun(true);
-  doc.Body("HeadingI5")[0].text = "двенадцать месяцев";
-  EXPECT_FALSE(Check(doc));
-  EXPECT_EQ(run().Errors(),
-            (Strings{"Неправильная продолжительность проекта: двенадцать месяцев", kSequenceRu}));
-}
-
-TEST_F(StructureTest, DurationNotFound) {
-  auto beforeTable = BuildWorkPlan();
-  beforeTable.Body("HeadingI5") = {Paragraph(""), Table({{"24", "months"}})};
-  EXPECT_FALSE(Check(beforeTable));
-  EXPECT_EQ(run().Errors(), (Strings{"Project duration not found", kSequence}));
-
-  // Nothing at all below the heading but the end of the document.
-  UseRun(false);
-  auto atTheEnd = BuildWorkPlan();
-  atTheEnd.sections.erase(atTheEnd.sections.begin() + 11, atTheEnd.sections.end());
-  atTheEnd.Body("HeadingI5").clear();
-  EXPECT_FALSE(Check(atTheEnd));
-  EXPECT_EQ(run().Errors(), (Strings{"Project duration not found",
-                                     "Section missing : 6. Project Location and Equipment",
-                                     "Missing Part II. Specific Information", kSequence}));
-}
-
-TEST_F(StructureTest, ConfirmedProjectDevelopmentGrant) {
-  UseRun(false, true);
-  WorkPlan plan;
-  plan.months = 6;
-  plan.partnersTable = true;  // the grant answer comes later and wins
-  EXPECT_TRUE(Check(BuildWorkPlan(plan)));
-  EXPECT_EQ(Questions(), std::vector<Box>{kGrantQuestion});
-  EXPECT_EQ(ctx().ProjectType, "2");
-}
-
-TEST_F(StructureTest, SpecialSeriesIsNotAsked) {
-  UseRun(false, true);
-  ctx().SpecialSeries = true;
-  ctx().ProjectType = "s";
-  WorkPlan plan;
-  plan.months = 6;
-  EXPECT_TRUE(Check(BuildWorkPlan(plan)));
-  EXPECT_EQ(Questions(), std::vector<Box>{});
-  EXPECT_EQ(ctx().ProjectType, "s");
-}
-
-TEST_F(StructureTest, DurationHeadingInsideALongerLine) {
-  auto doc = BuildWorkPlan();
-  doc["HeadingI5"].heading = "5. Project Duration: 24 months";
-  doc.Body("HeadingI5").clear();
-  EXPECT_TRUE(Check(doc));
-  EXPECT_EQ(run().Errors(), (Strings{"Incorrect heading:", "5. Project Duration: 24 months",
-                                     "Expected:", "5. Project Duration"}));
-  EXPECT_EQ(ShownBoxes(), (std::vector<Box>{Exclamation(
-                              "Incorrect heading:\n5. Project Duration: 24 months\nExpected:\n"
-                              "5. Project Duration")}));
-  EXPECT_EQ(ctx().ProjectDurationMonths, 0);
-  EXPECT_EQ(ctx().ProjectDurationQuarters, 0);
-}
-
-TEST_F(StructureTest, PartnersSectionSetsTheProjectType) {
+// Section 4.2 with a table makes a partner project; a confirmed grant answer comes later
+// and wins; special series are never asked.
+TEST_F(StructureTest, ProjectTypeFromPartnersAndTheGrantQuestion) {
   const struct {
-    bool section, table;
+    int months;
+    bool grant, partnersTable, section, special;
     std::string before, after;
+    bool asked;
   } cases[] = {
-      {true, true, "", "4"},   {true, false, "4", ""},   {true, false, "s", "s"},
-      {true, false, "2", "2"}, {false, false, "4", "4"},
+      {24, false, true, true, false, "", "4", false},
+      {24, false, false, true, false, "4", "", false},
+      {24, false, false, true, false, "s", "s", false},
+      {24, false, false, true, false, "2", "2", false},
+      {24, false, false, false, false, "4", "4", false},
+      {6, true, true, true, false, "", "2", true},
+      {6, true, false, true, true, "s", "s", false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.section ? "section" : "none") + (c.table ? " table " : " text ") +
-                 c.before);
-    UseRun(false);
-    ctx().ProjectType = c.before;
-    WorkPlan plan;
-    plan.partnersTable = c.table;
-    auto doc = BuildWorkPlan(plan);
-    if (!c.section) doc.Remove("HeadingI42");
-    EXPECT_TRUE(Check(doc));
-    EXPECT_EQ(run().Errors(), Strings{});
+    SCOPED_TRACE(c.months * 1000 + c.partnersTable * 100 + c.section * 10 + c.special);
+    const auto change = [&](WorkPlanDocument& d, validate::RunContext& ctx) {
+      ctx.ProjectType = c.before;
+      ctx.SpecialSeries = c.special;
+      if (!c.section) d.Remove("HeadingI42");
+    };
+    EXPECT_TRUE(
+        Check(WorkPlan{.months = c.months, .partnersTable = c.partnersTable}, change, c.grant));
+    EXPECT_EQ(Errors(), Strings{});
+    EXPECT_EQ(Questions(), c.asked ? Strings{kGrantQuestion} : Strings{});
     EXPECT_EQ(ctx().ProjectType, c.after);
   }
-}
-
-TEST_F(StructureTest, PartnersHeadingWithMoreText) {
-  WorkPlan plan = UseRun(true);
-  auto doc = BuildWorkPlan(plan);
-  doc["HeadingI42"].heading = "4.2. Партнеры (нет)";
-  EXPECT_FALSE(Check(doc));
-  EXPECT_EQ(run().Errors(),
-            (Strings{"Неправильное название раздела:", "4.2. Партнеры (нет)",
-                     "Ожидается:", "4.2. Партнеры", "Ошибка в секции 4.2. Партнеры", kSequenceRu}));
-  EXPECT_EQ(ShownBoxes(),
-            (std::vector<Box>{Exclamation("Неправильное название раздела:\n4.2. Партнеры (нет)\n"
-                                          "Ожидается:\n4.2. Партнеры")}));
 }
 
 struct FailingGoToNext : ForwardingWordApplication {
@@ -340,24 +301,16 @@ struct FailingTables : ForwardingWordApplication {
 };
 
 TEST_F(StructureTest, WordProcessorFailureEndsTheCheck) {
-  ctx().Document.CreateWordApp = OverDocxApplication<FailingGoToNext>();
-  EXPECT_FALSE(Check(BuildWorkPlan()));
-  EXPECT_EQ(run().Errors(), Strings{kSequence});
-}
+  EXPECT_FALSE(Check(false, [](auto&, auto& ctx) {
+    ctx.Document.CreateWordApp = OverDocxApplication<FailingGoToNext>();
+  }));
+  EXPECT_EQ(Errors(), Strings{kSequence});
 
-TEST_F(StructureTest, WordProcessorFailureInAParticipantEntry) {
-  ctx().Document.CreateWordApp = OverDocxApplication<FailingTables>();
-  EXPECT_FALSE(Check(BuildWorkPlan()));
-  EXPECT_EQ(run().Errors(), (Strings{kInSection32, kSequence}));
+  EXPECT_FALSE(Check(false, [](auto&, auto& ctx) {
+    ctx.Document.CreateWordApp = OverDocxApplication<FailingTables>();
+  }));
+  EXPECT_EQ(Errors(), (Strings{kInSection32, kSequence}));
   EXPECT_EQ(ctx().ParticipantCount, 0);
-}
-
-TEST(CaseFolding, EqualIgnoringCase) {
-  EXPECT_TRUE(word::EqualIgnoringCase("Participant Institution 1", "PARTICIPANT institution 1"));
-  EXPECT_TRUE(word::EqualIgnoringCase("Институт-Участник 2", "институт-участник 2"));
-  EXPECT_TRUE(word::EqualIgnoringCase("Ёлка", "ёЛКА"));
-  EXPECT_FALSE(word::EqualIgnoringCase("Participant Institution 1", "Participant Institution 11"));
-  EXPECT_FALSE(word::EqualIgnoringCase("Институт", "Институт "));
 }
 
 }  // namespace

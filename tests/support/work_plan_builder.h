@@ -41,10 +41,10 @@ struct ScheduleTask {
 struct WorkPlan {
   bool russian = false;
   std::string projectNumber = "1234";
-  int participants = 2;                // entries of section 3.2, each with its table
-  int months = 24;                     // the duration line and the schedule's quarters
-  bool partnersTable = false;          // section 4.2 holds a table rather than text
-  std::vector<ScheduleTask> schedule;  // empty: a default of three tasks
+  int participants = 2;                  // entries of section 3.2, each with its table
+  int months = 24;                       // the duration line and the schedule's quarters
+  bool partnersTable = false;            // section 4.2 holds a table rather than text
+  std::vector<ScheduleTask> schedule{};  // empty: a default of three tasks
 
   int Quarters() const { return (months + 2) / 3; }
 };
