@@ -197,24 +197,12 @@ void DocxBuilder::Save(const std::string& path) const {
 
 std::string XmlEscape(const std::string& text) {
   std::string escaped;
-  escaped.reserve(text.size());
   for (char c : text) {
-    switch (c) {
-      case '&':
-        escaped += "&amp;";
-        break;
-      case '<':
-        escaped += "&lt;";
-        break;
-      case '>':
-        escaped += "&gt;";
-        break;
-      case '"':
-        escaped += "&quot;";
-        break;
-      default:
-        escaped += c;
-    }
+    escaped += c == '&'   ? "&amp;"
+               : c == '<' ? "&lt;"
+               : c == '>' ? "&gt;"
+               : c == '"' ? "&quot;"
+                          : std::string(1, c);
   }
   return escaped;
 }

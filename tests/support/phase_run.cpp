@@ -2,6 +2,7 @@
 
 #include <zip.h>
 
+#include <map>
 #include <memory>
 #include <pugixml.hpp>
 #include <stdexcept>
@@ -17,25 +18,6 @@ std::vector<std::string> Lines(const report::msg_handler& list) {
   for (int k = 1; k <= list.Count(); ++k)
     lines.push_back(list.Message(static_cast<std::int16_t>(k)));
   return lines;
-}
-
-std::string ZipEntry(const std::string& path, const std::string& name) {
-  int error = 0;
-  std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error),
-                                                         &zip_discard);
-  if (!archive) throw std::runtime_error("cannot open " + path);
-  zip_stat_t stat;
-  if (zip_stat(archive.get(), name.c_str(), 0, &stat) != 0) {
-    throw std::runtime_error("no " + name + " in " + path);
-  }
-  std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen(archive.get(), name.c_str(), 0),
-                                                          &zip_fclose);
-  std::string bytes(stat.size, '\0');
-  if (!file ||
-      zip_fread(file.get(), bytes.data(), stat.size) != static_cast<zip_int64_t>(stat.size)) {
-    throw std::runtime_error("cannot read " + name);
-  }
-  return bytes;
 }
 
 pugi::xml_node Nth(pugi::xml_node parent, const char* name, int n) {
@@ -84,9 +66,30 @@ std::string PhaseRun::LogText() const {
   return ReadFileBytes(dir / "kv.log");
 }
 
+std::map<std::string, std::string> PackageEntries(const std::string& path) {
+  int error = 0;
+  std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error),
+                                                         &zip_discard);
+  if (!archive) throw std::runtime_error("cannot open " + path);
+  std::map<std::string, std::string> entries;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(archive.get(), 0); ++i) {
+    zip_stat_t stat;
+    std::unique_ptr<zip_file_t, decltype(&zip_fclose)> file(zip_fopen_index(archive.get(), i, 0),
+                                                            &zip_fclose);
+    std::string& data = entries[zip_get_name(archive.get(), i, 0)];
+    if (zip_stat_index(archive.get(), i, 0, &stat) != 0 || !file)
+      throw std::runtime_error("unreadable " + path);
+    data.resize(stat.size);
+    if (zip_fread(file.get(), data.data(), stat.size) != static_cast<zip_int64_t>(stat.size)) {
+      throw std::runtime_error("cannot read " + path);
+    }
+  }
+  return entries;
+}
+
 std::string CellFill(const std::string& docxPath, int table, int row, int column) {
   pugi::xml_document xml;
-  const std::string document = ZipEntry(docxPath, "word/document.xml");
+  const std::string document = PackageEntries(docxPath).at("word/document.xml");
   if (!xml.load_buffer(document.data(), document.size())) {
     throw std::runtime_error("unreadable document.xml");
   }

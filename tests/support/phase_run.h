@@ -3,6 +3,7 @@
 // plan saved and opened, and the findings read back as plain lists.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ class PhaseRun {
   ui::ScriptedFrontend frontend;
   validate::RunContext ctx;
 };
+
+// Every entry of a package by name, unpacked.
+std::map<std::string, std::string> PackageEntries(const std::string& path);
 
 // The background fill ("FF0000", "" for none) of cell (row, column) of the table-th
 // table of a saved .docx, all counted from 1.
