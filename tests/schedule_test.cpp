@@ -23,6 +23,7 @@ constexpr int kRed = 6, kYellow = 7, kGreen = 11;
 constexpr int kSchedule = 4;
 const std::string kTableErrors = "Table contains errors: 7. Technical Schedule";
 const std::string kUnreadable = "Unrecognizable or misplaced text in cells";
+const std::string kValues = "Incorrect values in cells";
 
 std::string HalfDayWarning(int row, int column) {
   return "Technical Schedule: the number of days must be integer or half-integer in cell (" +
@@ -145,51 +146,27 @@ TEST_F(ScheduleTest, SubtaskLabels) {
 
 // One cell of the four-quarter plan changed, and the findings in their order.
 TEST_F(ScheduleTest, OneCellChanged) {
+  const Strings noTotal = {"Technical schedule: subtotal row without total person-days: 7",
+                           kTableErrors, kUnreadable + " (7,6)", kValues + " (8,6) (11,6)"};
   const struct {
     int row, column;
     std::string text;
-    bool russian;
     Strings errors;
   } cases[] = {
-      // The cells that no longer add up are green.
-      {7,
-       6,
-       "7",
-       false,
-       {kTableErrors,
-        "Incorrect values in cells (8,6) (11,6)"}},  // task 2: its quarters, not its subtasks
-      {10,
-       6,
-       "5",
-       false,
-       {kTableErrors, "Incorrect values in cells (10,6) (11,6)"}},  // no subtasks: only quarters
-      {11, 6, "49", false, {kTableErrors, "Incorrect values in cells (11,6)"}},
-      {11, 3, "7", false, {kTableErrors, "Incorrect values in cells (11,3) (11,6)"}},
-      {8, 3, "", false, {}},  // an empty quarter reads 0
-      {8, 3, "n/a", false, {kTableErrors, kUnreadable + " (8,3)"}},
-      {7,
-       6,
-       "",
-       false,
-       {"Technical schedule: subtotal row without total person-days: 7", kTableErrors,
-        kUnreadable + " (7,6)", "Incorrect values in cells (8,6) (11,6)"}},
-      {7,
-       6,
-       "0",
-       false,
-       {"Technical schedule: subtotal row without total person-days: 7", kTableErrors,
-        kUnreadable + " (7,6)", "Incorrect values in cells (8,6) (11,6)"}},
-      {11,
-       1,
-       "Итого",
-       true,
-       {"7. Технический календарный план: Последняя строка не ИТОГО.",
-        "Ошибки в таблице: 7. Технический календарный план",
-        "Некорректный текст в ячейках (11,1)"}},
+      // The cells that no longer add up are green; task 2 agrees with its quarters, not
+      // its subtasks; task 3 has no subtasks, so only its quarters count.
+      {7, 6, "7", {kTableErrors, kValues + " (8,6) (11,6)"}},
+      {10, 6, "5", {kTableErrors, kValues + " (10,6) (11,6)"}},
+      {11, 6, "49", {kTableErrors, kValues + " (11,6)"}},
+      {11, 3, "7", {kTableErrors, kValues + " (11,3) (11,6)"}},
+      {8, 3, "", {}},  // an empty quarter reads 0
+      {8, 3, "n/a", {kTableErrors, kUnreadable + " (8,3)"}},
+      {7, 6, "", noTotal},
+      {7, 6, "0", noTotal},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.row) + "," + std::to_string(c.column) + " " + c.text);
-    EXPECT_EQ(ParseWithCell(c.row, c.column, c.text, c.russian), c.errors.empty());
+    EXPECT_EQ(ParseWithCell(c.row, c.column, c.text), c.errors.empty());
     EXPECT_EQ(run().Errors(), c.errors);
     EXPECT_EQ(ctx().ScheduleTotalDays, c.errors.empty() ? 42 : -1);
   }
@@ -202,6 +179,11 @@ TEST_F(ScheduleTest, LastRowMustBeTotals) {
   EXPECT_FALSE(Parse(doc, 4));
   EXPECT_EQ(run().Errors(), (Strings{"7. Technical Schedule: The last row is not totals.",
                                      kTableErrors, kUnreadable + " (11,1)"}));
+
+  EXPECT_FALSE(ParseWithCell(11, 1, "Итого", true));
+  EXPECT_EQ(run().Errors(), (Strings{"7. Технический календарный план: Последняя строка не ИТОГО.",
+                                     "Ошибки в таблице: 7. Технический календарный план",
+                                     "Некорректный текст в ячейках (11,1)"}));
 }
 
 TEST_F(ScheduleTest, PersonDaysBeforeTheFirstTask) {
@@ -227,7 +209,7 @@ TEST_F(ScheduleTest, SubtasksMustAddUpToTheirTaskWithinTolerance) {
     } else {
       // The task's total is not accepted, so the overall total disagrees as well; the
       // quarter cell is no whole or half day.
-      EXPECT_EQ(run().Errors(), (Strings{kTableErrors, "Incorrect values in cells (5,3) (6,3)"}));
+      EXPECT_EQ(run().Errors(), (Strings{kTableErrors, kValues + " (5,3) (6,3)"}));
       EXPECT_EQ(run().Warnings(), Strings{HalfDayWarning(5, 2)});
       EXPECT_EQ(MarkedCells(), (Marks{{kSchedule, 5, 2, kYellow},
                                       {kSchedule, 5, 3, kGreen},
@@ -283,8 +265,8 @@ TEST_F(ScheduleTest, FindingsInRowOrderAndShadedInTheCopy) {
   doc.Cell("HeadingII7", 9, 3) = "n/a";             // quarter 2 of task 2, otherwise 0
   doc.Cell("HeadingII7", 12, 4) = "99";
   EXPECT_FALSE(Parse(doc, 4));
-  EXPECT_EQ(run().Errors(), (Strings{kTableErrors, kUnreadable + " (5,1) (9,3)",
-                                     "Incorrect values in cells (12,4) (12,6)"}));
+  EXPECT_EQ(run().Errors(),
+            (Strings{kTableErrors, kUnreadable + " (5,1) (9,3)", kValues + " (12,4) (12,6)"}));
   EXPECT_EQ(MarkedCells(), (Marks{{kSchedule, 5, 1, kRed},
                                   {kSchedule, 9, 3, kRed},
                                   {kSchedule, 12, 4, kGreen},
@@ -292,9 +274,10 @@ TEST_F(ScheduleTest, FindingsInRowOrderAndShadedInTheCopy) {
   EXPECT_EQ(ctx().ScheduleTotalDays, -1);
 
   const std::string copy = run().SaveCopyAndClose();
-  const Strings fills = {CellFill(copy, kSchedule, 5, 1), CellFill(copy, kSchedule, 9, 3),
-                         CellFill(copy, kSchedule, 12, 4), CellFill(copy, kSchedule, 12, 6),
-                         CellFill(copy, kSchedule, 12, 5)};
+  Strings fills;
+  for (auto [row, column] : {std::pair{5, 1}, {9, 3}, {12, 4}, {12, 6}, {12, 5}}) {
+    fills.push_back(CellFill(copy, kSchedule, row, column));
+  }
   EXPECT_EQ(fills, (Strings{"FF0000", "FF0000", "008000", "008000", ""}));
 }
 
