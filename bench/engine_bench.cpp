@@ -1,9 +1,12 @@
-// The engine on a large generated work plan beside the bare cost of unpacking and parsing
+// The engine on a large generated document beside the bare cost of unpacking and parsing
 // the same file: open, walk every line, read every cell, shade every tenth cell, save.
+// The .doc path (LibreOffice in and out) beside two bare soffice conversions.
 #include <benchmark/benchmark.h>
 #include <zip.h>
 #include <pugixml.hpp>
 
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <string>
@@ -12,6 +15,7 @@
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
 #include "word/docx_application.h"
+#include "word/soffice.h"
 
 namespace {
 
@@ -39,33 +43,68 @@ void WriteLargeDocument(const std::string& path) {
   builder.Save(path);
 }
 
+// Walks every line, reads every cell of the first table and shades every tenth cell.
+long WalkAndShade(word::WordApplication& app) {
+  app.HomeKey(word::wdStory);
+  long lines = 0;
+  for (long previous = -1; app.Start() != previous; ++lines) {
+    previous = app.Start();
+    app.GoToNext(word::wdGoToLine);
+  }
+  app.HomeKey(word::wdStory);
+  app.GoTo(word::wdGoToTable);
+  const word::TableId table = app.Tables1();
+  std::size_t characters = 0;
+  int cell = 0;
+  for (int row = 1; row <= app.RowsCount(table); ++row) {
+    for (int column = 1; column <= app.ColumnsCount(table); ++column, ++cell) {
+      characters += app.CellRangeText(table, row, column).size();
+      if (cell % 10 != 0) continue;
+      app.CellSelect(table, row, column);
+      app.SetCellsShadingTexture(word::wdTextureNone);
+      app.SetCellsShadingBackgroundPatternColorIndex(word::wdRed);
+    }
+  }
+  return lines + static_cast<long>(characters);
+}
+
 void EngineFullPass(benchmark::State& state, const std::string& input, const std::string& output) {
   for (auto _ : state) {
     auto app = word::CreateDocxApplication();
     app->DocumentsOpen(input);
-    app->HomeKey(word::wdStory);
-    long lines = 0;
-    for (long previous = -1; app->Start() != previous; ++lines) {
-      previous = app->Start();
-      app->GoToNext(word::wdGoToLine);
-    }
-    app->HomeKey(word::wdStory);
-    app->GoTo(word::wdGoToTable);
-    const word::TableId table = app->Tables1();
-    std::size_t characters = 0;
-    int cell = 0;
-    for (int row = 1; row <= app->RowsCount(table); ++row) {
-      for (int column = 1; column <= app->ColumnsCount(table); ++column, ++cell) {
-        characters += app->CellRangeText(table, row, column).size();
-        if (cell % 10 != 0) continue;
-        app->CellSelect(table, row, column);
-        app->SetCellsShadingTexture(word::wdTextureNone);
-        app->SetCellsShadingBackgroundPatternColorIndex(word::wdRed);
-      }
-    }
+    benchmark::DoNotOptimize(WalkAndShade(*app));
     app->SaveAs(output);
     app->Quit();
-    benchmark::DoNotOptimize(lines + static_cast<long>(characters));
+  }
+}
+
+// As a validation run does it: open (converted in), save the copy, mark, save (converted
+// back).
+void DocPathFullPass(benchmark::State& state, const std::string& input, const std::string& output) {
+  for (auto _ : state) {
+    auto app = word::CreateDocxApplication();
+    app->DocumentsOpen(input);
+    app->SaveAs(output);
+    benchmark::DoNotOptimize(WalkAndShade(*app));
+    app->Save();
+    app->Quit();
+  }
+}
+
+void BareConversion(const std::string& input, const std::string& extension,
+                    const std::string& folder) {
+  const std::string command = "soffice --headless --convert-to " + extension + " --outdir '" +
+                              folder + "' '" + input + "' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("soffice failed");
+}
+
+void TwoBareConversions(benchmark::State& state, const std::string& input,
+                        const std::string& folder) {
+  const std::string converted =
+      (std::filesystem::path(folder) / std::filesystem::path(input).stem()).string() + ".docx";
+  for (auto _ : state) {
+    BareConversion(input, "docx", folder);
+    BareConversion(converted, "doc", folder);
   }
 }
 
@@ -98,20 +137,44 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 }  // namespace
 
+static void PrintRatio(std::map<std::string, double>& times, const std::string& subject,
+                       const std::string& baseline, const std::string& label) {
+  if (times.count(subject) && times.count(baseline))
+    std::cout << label << ": " << times[subject] / times[baseline] << "\n";
+}
+
 int main(int argc, char** argv) {
   TempDir dir;
   const std::string input = dir / "large.docx";
   WriteLargeDocument(input);
+  // The .doc path works on the same document saved by LibreOffice as .doc.
+  const std::filesystem::path docFolder = dir.path() / "doc";
+  std::filesystem::create_directories(docFolder);
+  const auto doc =
+      word::ConvertDocument(input, "doc", docFolder.string(), std::chrono::seconds(300));
   benchmark::RegisterBenchmark("EngineFullPass", EngineFullPass, input, dir / "out.docx")
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("UnzipAndParse", UnzipAndParse, input)
       ->Unit(benchmark::kMillisecond);
+  if (doc.ok) {
+    const std::filesystem::path bare = dir.path() / "bare";
+    std::filesystem::create_directories(bare);
+    benchmark::RegisterBenchmark("DocPathFullPass", DocPathFullPass, doc.output,
+                                 dir / "out-validated.doc")
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(2);
+    benchmark::RegisterBenchmark("TwoBareConversions", TwoBareConversions, doc.output,
+                                 bare.string())
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(2);
+  } else {
+    std::cerr << "no .doc benchmark: " << doc.reason << "\n";
+  }
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (reporter.times.count("EngineFullPass") && reporter.times.count("UnzipAndParse")) {
-    std::cout << "engine / bare unzip+parse: "
-              << reporter.times["EngineFullPass"] / reporter.times["UnzipAndParse"] << "\n";
-  }
+  PrintRatio(reporter.times, "EngineFullPass", "UnzipAndParse", "engine / bare unzip+parse");
+  PrintRatio(reporter.times, "DocPathFullPass/iterations:2", "TwoBareConversions/iterations:2",
+             ".doc path / two bare soffice conversions");
   benchmark::Shutdown();
 }

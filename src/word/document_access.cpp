@@ -47,11 +47,6 @@ bool MoveToNextLine(WordApplication& app) {
   return app.Start() != start;
 }
 
-void LeaveTableOrThrow(WordApplication& app) {
-  app.Expand(wdTable);
-  app.Collapse(wdCollapseEnd);
-}
-
 void RecordMarking(DocumentAccess& doc, TableId table, int row, int column, int colour) {
   auto same = [&](const MarkedCell& cell) {
     return cell.table == table && cell.row == row && cell.column == column;
@@ -131,9 +126,10 @@ std::string NextTextLine(DocumentAccess& doc) {
   try {
     WordApplication& app = App(doc);
     std::string text;
+    // A line that cannot be read counts as empty and is passed over.
     while (text.empty()) {
       if (!MoveToNextLine(app)) return "";
-      if (!app.Information(wdWithInTable)) text = ReadCurrentLine(app);
+      if (!app.Information(wdWithInTable)) text = CurrentLineText(doc);
     }
     return text;
   } catch (const std::exception&) {
@@ -143,7 +139,9 @@ std::string NextTextLine(DocumentAccess& doc) {
 
 bool LeaveTable(DocumentAccess& doc) {
   try {
-    LeaveTableOrThrow(App(doc));
+    WordApplication& app = App(doc);
+    app.Expand(wdTable);
+    app.Collapse(wdCollapseEnd);
     return true;
   } catch (const std::exception&) {
     return false;
@@ -153,18 +151,19 @@ bool LeaveTable(DocumentAccess& doc) {
 std::string NextLineText(DocumentAccess& doc) {
   try {
     WordApplication& app = App(doc);
+    // A table that cannot be left, or a line that cannot be read, does not end the walk.
     if (app.Information(wdWithInTable)) {
-      LeaveTableOrThrow(app);
+      LeaveTable(doc);
     } else {
       app.GoToNext(wdGoToLine);
     }
     doc.NextTextInTable = false;
-    std::string text = ReadCurrentLine(app);
+    std::string text = CurrentLineText(doc);
     // A table ends the walk on the first line of its first cell, even an empty one.
     bool stop = !text.empty() || app.Information(wdWithInTable);
     while (!stop && MoveToNextLine(app)) {
       stop = app.Information(wdWithInTable);
-      text = ReadCurrentLine(app);
+      text = CurrentLineText(doc);
       stop = stop || !text.empty();
     }
     if (app.Information(wdWithInTable)) doc.NextTextInTable = true;
