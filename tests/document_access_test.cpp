@@ -287,6 +287,43 @@ TEST_F(DocumentAccessTest, MarkCellColoursRecoloursAndNamesMissingCells) {
   EXPECT_EQ(fills, (std::vector<std::string>{"FF0000", "FF0000", "008000", "0000FF", "", ""}));
 }
 
+// The first line read fails; every later one is read as usual.
+struct FirstTextFails : kv::testing::ForwardingWordApplication {
+  using ForwardingWordApplication::ForwardingWordApplication;
+  std::string Text() const override {
+    if (!failed_) {
+      failed_ = true;
+      throw w::WordError("the line cannot be read");
+    }
+    return ForwardingWordApplication::Text();
+  }
+  mutable bool failed_ = false;
+};
+
+struct TableCannotBeSelected : kv::testing::ForwardingWordApplication {
+  using ForwardingWordApplication::ForwardingWordApplication;
+  void Expand(int unit) override {
+    if (unit == w::wdTable) throw w::WordError("the table cannot be selected");
+    ForwardingWordApplication::Expand(unit);
+  }
+};
+
+TEST_F(DocumentAccessTest, AnUnreadableLineOrATableThatCannotBeLeftDoesNotEndTheWalk) {
+  const auto plan = DocxBuilder().Paragraph("Caption").Paragraph("lost").Paragraph("Next");
+  for (bool lineText : {false, true}) {
+    doc.CreateWordApp = kv::testing::OverDocxApplication<FirstTextFails>();
+    Open(plan);
+    EXPECT_EQ(lineText ? w::NextLineText(doc) : w::NextTextLine(doc), "Next");
+    EXPECT_FALSE(doc.NextTextInTable);
+    w::CloseDocumentSession(doc);
+  }
+  doc.CreateWordApp = kv::testing::OverDocxApplication<TableCannotBeSelected>();
+  Open(DocxBuilder().Paragraph("Caption").Table(SimpleTable({{"cell", "b"}})).Paragraph("After"));
+  EnterTableAt("cell");
+  EXPECT_EQ(w::NextLineText(doc), "cell");  // read where it stands
+  EXPECT_TRUE(doc.NextTextInTable);
+}
+
 struct FailingShading : kv::testing::ForwardingWordApplication {
   using ForwardingWordApplication::ForwardingWordApplication;
   void SetCellsShadingBackgroundPatternColorIndex(int) override { throw w::WordError("stopped"); }
