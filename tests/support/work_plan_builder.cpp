@@ -25,51 +25,33 @@ struct PlanTexts {
       leading, institute, cityName, monthsOne, monthsFew, monthsMany;
 };
 
-const PlanTexts kEnglish{"Work plan of Project #",
-                         "Instruments for a quiet laboratory",
-                         "Dr. A. N. Author",
-                         "4.1. Collaborators",
-                         "Example University, Oslo",
-                         "None",
-                         "Laboratory building, Almaty",
-                         "3. Scientific Background",
-                         "The work is described in the usual detail.",
-                         "Name",
-                         "City",
-                         "Partner",
-                         "Country",
-                         "Task / Subtask",
-                         "Q",
-                         "Total",
-                         "Institute of Applied Studies",
-                         "Institute No. ",
-                         "Almaty",
-                         " months",
-                         " months",
-                         " months"};
-
-const PlanTexts kRussian{"План работ по проекту #",
-                         "Приборы для тихой лаборатории",
-                         "Д-р А. Н. Автор",
-                         "4.1. Коллабораторы",
-                         "Университет примеров, Осло",
-                         "Нет",
-                         "Лабораторный корпус, Алматы",
-                         "3. Научная база",
-                         "Работа описана с обычной подробностью.",
-                         "Название",
-                         "Город",
-                         "Партнер",
-                         "Страна",
-                         "Задача / Подзадача",
-                         "Кв. ",
-                         "Всего",
-                         "Институт прикладных исследований",
-                         "Институт № ",
-                         "Алматы",
-                         " месяц",
-                         " месяца",
-                         " месяцев"};
+PlanTexts TextsFor(bool ru) {
+  PlanTexts t;
+  t.title = ru ? "План работ по проекту #" : "Work plan of Project #";
+  t.projectTitle = ru ? "Приборы для тихой лаборатории" : "Instruments for a quiet laboratory";
+  t.manager = ru ? "Д-р А. Н. Автор" : "Dr. A. N. Author";
+  t.collaboratorsHeading = ru ? "4.1. Коллабораторы" : "4.1. Collaborators";
+  t.collaborators = ru ? "Университет примеров, Осло" : "Example University, Oslo";
+  t.none = ru ? "Нет" : "None";
+  t.location = ru ? "Лабораторный корпус, Алматы" : "Laboratory building, Almaty";
+  t.backgroundHeading = ru ? "3. Научная база" : "3. Scientific Background";
+  t.prose =
+      ru ? "Работа описана с обычной подробностью." : "The work is described in the usual detail.";
+  t.name = ru ? "Название" : "Name";
+  t.city = ru ? "Город" : "City";
+  t.partner = ru ? "Партнер" : "Partner";
+  t.country = ru ? "Страна" : "Country";
+  t.scheduleLabel = ru ? "Задача / Подзадача" : "Task / Subtask";
+  t.quarter = ru ? "Кв. " : "Q";
+  t.total = ru ? "Всего" : "Total";
+  t.leading = ru ? "Институт прикладных исследований" : "Institute of Applied Studies";
+  t.institute = ru ? "Институт № " : "Institute No. ";
+  t.cityName = ru ? "Алматы" : "Almaty";
+  t.monthsOne = ru ? " месяц" : " months";
+  t.monthsFew = ru ? " месяца" : " months";
+  t.monthsMany = ru ? " месяцев" : " months";
+  return t;
+}
 
 std::string MonthsText(int months, const PlanTexts& texts) {
   const int lastTwo = months % 100, last = months % 10;
@@ -158,7 +140,7 @@ CellGrid InstitutionTable(const PlanTexts& texts, int number) {
 class PlanWriter {
  public:
   explicit PlanWriter(const WorkPlan& plan)
-      : plan_(plan), cat_(CatalogueFor(plan.russian)), texts_(plan.russian ? kRussian : kEnglish) {}
+      : plan_(plan), cat_(CatalogueFor(plan.russian)), texts_(TextsFor(plan.russian)) {}
 
   WorkPlanDocument Write() {
     Add("Title", "", {Paragraph(texts_.title + plan_.projectNumber)});
@@ -209,7 +191,7 @@ class PlanWriter {
 
   const WorkPlan& plan_;
   const text::TextCatalogue cat_;
-  const PlanTexts& texts_;
+  const PlanTexts texts_;
   WorkPlanDocument document_;
 };
 
@@ -275,7 +257,7 @@ WorkPlanDocument BuildWorkPlan(const WorkPlan& plan) {
 
 CellGrid ScheduleTable(const WorkPlan& plan) {
   const auto cat = CatalogueFor(plan.russian);
-  const auto& texts = plan.russian ? kRussian : kEnglish;
+  const PlanTexts texts = TextsFor(plan.russian);
   const int quarters = plan.Quarters();
   const auto tasks = plan.schedule.empty() ? DefaultSchedule(quarters) : plan.schedule;
 
