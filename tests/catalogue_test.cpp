@@ -22,11 +22,6 @@ TEST(TextCatalogue, FillsTheLanguageOfTheDocumentWithTheTextsAsTheyStand) {
   } cases[] = {
       {&TextCatalogue::HeadingIIAlt, "II.^wDetailed^wProject^wInformation",
        "II.^wПодробная^wИнформация^wпо^wПроекту"},
-      {&TextCatalogue::TitleParticipantBudget,
-       "Estimated^wAggregated^wExpenditures^wby^wParticipant^wInstitution^w",
-       "Смета^wплановых^wзатрат^wИнститута-Участника^w"},
-      {&TextCatalogue::LblCategoryIIIAlt, "category iii (supporting personnel)",
-       "категория iii (вспомогательный персонал)"},
       {&TextCatalogue::LblCategoryIV,
        "category iv (personnel, who will spend less than 22 days per year on the project)",
        "категория iv (персонал с долей участия менее 10%)"},
