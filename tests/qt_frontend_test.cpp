@@ -17,12 +17,14 @@
 namespace kv::ui {
 namespace {
 
+const char kFilter[] = "MS Word document|*.doc;*.docx";
+
 class QtFrontendTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { setenv("QT_QPA_PLATFORM", "offscreen", 1); }
 
   // Acts on the next modal dialog as soon as it is shown.
-  void WhenModal(std::function<void(QWidget*)> act) {
+  static void WhenModal(std::function<void(QWidget*)> act) {
     auto* timer = new QTimer(QApplication::instance());
     QObject::connect(timer, &QTimer::timeout, [timer, act] {
       if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -33,42 +35,21 @@ class QtFrontendTest : public ::testing::Test {
     });
     timer->start(10);
   }
-
-  static void Click(QWidget* modal, QMessageBox::StandardButton button) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    box->button(button)->click();
+  static void WhenModalClick(QMessageBox::StandardButton button) {
+    WhenModal(
+        [button](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(button)->click(); });
   }
 
   QtFrontend frontend;
 };
 
-TEST(QtDisplay, DisplayThatCannotBeReachedIsToldApartWithoutEndingTheProcess) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  EXPECT_TRUE(QtDisplayReachable());
-  const std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
-  setenv("QT_QPA_PLATFORM", "xcb", 1);
-  setenv("DISPLAY", ":4711", 1);  // no server there
-  EXPECT_FALSE(QtDisplayReachable());
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  if (display.empty()) {
-    unsetenv("DISPLAY");
-  } else {
-    setenv("DISPLAY", display.c_str(), 1);
-  }
-}
-
 TEST_F(QtFrontendTest, MessageBoxesHaveOnlyOkAndTheRunsIcon) {
-  const struct {
-    Icon icon;
-    QMessageBox::Icon expected;
-  } cases[] = {{Icon::None, QMessageBox::NoIcon},
-               {Icon::Stop, QMessageBox::Critical},
-               {Icon::Exclamation, QMessageBox::Warning}};
-  for (const auto& c : cases) {
-    const auto box =
-        MakeMessageBox("Error\nFile cannot be opened <&>", "DO Ruvaveruz 1.2.4", c.icon);
-    EXPECT_EQ(box->icon(), c.expected);
+  const std::pair<Icon, QMessageBox::Icon> cases[] = {{Icon::None, QMessageBox::NoIcon},
+                                                      {Icon::Stop, QMessageBox::Critical},
+                                                      {Icon::Exclamation, QMessageBox::Warning}};
+  for (const auto& [icon, expected] : cases) {
+    const auto box = MakeMessageBox("Error\nFile cannot be opened <&>", "DO Ruvaveruz 1.2.4", icon);
+    EXPECT_EQ(box->icon(), expected);
     EXPECT_EQ(box->windowTitle(), "DO Ruvaveruz 1.2.4");
     EXPECT_EQ(box->text(), "Error\nFile cannot be opened <&>");
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
@@ -76,17 +57,28 @@ TEST_F(QtFrontendTest, MessageBoxesHaveOnlyOkAndTheRunsIcon) {
   }
 }
 
-TEST_F(QtFrontendTest, QuestionHasYesAndNo) {
+TEST_F(QtFrontendTest, QuestionHasYesAndNoAndAnswersAsClicked) {
   const auto box = MakeQuestionBox("Is this a Project Development Grant?", "Duration<9 months");
   EXPECT_EQ(box->windowTitle(), "Duration<9 months");
   EXPECT_EQ(box->text(), "Is this a Project Development Grant?");
   EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
   EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+  WhenModalClick(QMessageBox::Yes);
+  EXPECT_TRUE(frontend.AskYesNo("Is this a Project Development Grant?", "Duration<9 months"));
+  WhenModalClick(QMessageBox::No);
+  EXPECT_FALSE(frontend.AskYesNo("Is this a Project Development Grant?", "Duration<9 months"));
+  QString seen;  // a shown box waits for OK
+  WhenModal([&seen](QWidget* modal) {
+    auto* shown = qobject_cast<QMessageBox*>(modal);
+    seen = shown->text();
+    shown->button(QMessageBox::Ok)->click();
+  });
+  frontend.MessageBox("Validation completed\nNo errors", "DO Ruvaveruz 1.2.4", Icon::None);
+  EXPECT_EQ(seen, "Validation completed\nNo errors");
 }
 
 TEST_F(QtFrontendTest, FileDialogOpensOneExistingWordDocument) {
-  const auto dialog =
-      MakeOpenFileDialog("", "", "MS Word document|*.doc;*.docx", "doc", "Validate workplan");
+  const auto dialog = MakeOpenFileDialog("", "", kFilter, "doc", "Validate workplan");
   EXPECT_EQ(dialog->windowTitle(), "Validate workplan");
   EXPECT_EQ(dialog->nameFilters(), QStringList{"MS Word document (*.doc *.docx)"});
   EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
@@ -94,41 +86,19 @@ TEST_F(QtFrontendTest, FileDialogOpensOneExistingWordDocument) {
   EXPECT_EQ(dialog->defaultSuffix(), "doc");
 }
 
-TEST_F(QtFrontendTest, ShownBoxWaitsForOk) {
-  QString seen;
-  WhenModal([&](QWidget* modal) {
-    seen = qobject_cast<QMessageBox*>(modal)->text();
-    Click(modal, QMessageBox::Ok);
-  });
-  frontend.MessageBox("Validation completed\nNo errors\nNo warnings", "DO Ruvaveruz 1.2.4",
-                      Icon::None);
-  EXPECT_EQ(seen, "Validation completed\nNo errors\nNo warnings");
-}
-
-TEST_F(QtFrontendTest, QuestionAnswersAsClicked) {
-  WhenModal([](QWidget* modal) { Click(modal, QMessageBox::Yes); });
-  EXPECT_TRUE(frontend.AskYesNo("Is this a Project Development Grant?", "Duration<9 months"));
-  WhenModal([](QWidget* modal) { Click(modal, QMessageBox::No); });
-  EXPECT_FALSE(frontend.AskYesNo("Is this a Project Development Grant?", "Duration<9 months"));
-}
-
 TEST_F(QtFrontendTest, ChooserGivesTheChosenPathOrNothing) {
   testing::TempDir dir;
   const std::string path = dir / "1234-we.docx";
   std::ofstream(path) << "x";
   WhenModal([&](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    dialog->setDirectory(QString::fromStdString(dir.path().string()));
-    dialog->selectFile(QString::fromStdString(path));
-    static_cast<QDialog*>(dialog)->accept();  // QFileDialog checks the choice
+    auto* chooser = qobject_cast<QFileDialog*>(modal);
+    chooser->setDirectory(QString::fromStdString(dir.path().string()));
+    chooser->selectFile(QString::fromStdString(path));
+    static_cast<QDialog*>(chooser)->accept();  // QFileDialog checks the choice
   });
-  EXPECT_EQ(
-      frontend.ChooseOpenFile("", "", "MS Word document|*.doc;*.docx", "doc", "Validate workplan"),
-      path);
+  EXPECT_EQ(frontend.ChooseOpenFile("", "", kFilter, "doc", "Validate workplan"), path);
   WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-  EXPECT_EQ(
-      frontend.ChooseOpenFile("", "", "MS Word document|*.doc;*.docx", "doc", "Validate workplan"),
-      "");
+  EXPECT_EQ(frontend.ChooseOpenFile("", "", kFilter, "doc", "Validate workplan"), "");
 }
 
 }  // namespace

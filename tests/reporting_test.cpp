@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
@@ -12,8 +13,24 @@ namespace kv::text {
 namespace {
 
 using Mark = std::tuple<int, int, int>;  // row, column, colour
-using Call = void (*)(Reporter&);
+using Call = std::function<void(Reporter&)>;
 using enum MessageList;
+
+Call Code(int code) {
+  return [=](Reporter& r) { r.ReportCode(code); };
+}
+Call WithNumber(int code, int n, std::string text) {
+  return [=](Reporter& r) { r.ReportCodeWithNumber(code, n, text); };
+}
+Call WithText(int code, std::string text) {
+  return [=](Reporter& r) { r.ReportCodeWithText(code, text); };
+}
+Call WithTexts(int code, std::string text1, std::string text2) {
+  return [=](Reporter& r) { r.ReportCodeWithTexts(code, text1, text2); };
+}
+Call InCell(int code, int n, std::string category) {  // the cell is always (4,5)
+  return [=](Reporter& r) { r.ReportCellCode(code, n, category, 4, 5); };
+}
 
 struct Case {
   bool russian;
@@ -32,6 +49,7 @@ class ReportingTest : public ::testing::Test {
   }
   // Reports one case in a fresh run; its text must be the only one, in its list.
   void Run(const Case& c) {
+    SCOPED_TRACE(c.text);
     Start(c.russian);
     c.call(reporter);
     for (MessageList list : {Errors, Warnings, Info}) {
@@ -54,89 +72,62 @@ class ReportingTest : public ::testing::Test {
 
 TEST_F(ReportingTest, EachCodeGivesItsTextInItsList) {
   const Case cases[] = {
-      {false, [](Reporter& r) { r.ReportCode(-1); }, Errors,
-       "Unknown error - further validation impossible"},
-      {false, [](Reporter& r) { r.ReportCode(31006); }, Warnings,
-       "Travel expenditures exceed 15% of the total project cost"},
-      {false, [](Reporter& r) { r.ReportCode(31009); }, Errors, "No categroy I personnel"},
-      {true, [](Reporter& r) { r.ReportCode(30000); }, Errors,
+      {false, Code(-1), Errors, "Unknown error - further validation impossible"},
+      {false, Code(31009), Errors, "No categroy I personnel"},
+      {true, Code(30000), Errors,
        "Продолжительность проекта превышает 60 месяцев - автоматическая проверка невозможна"},
-      {false, [](Reporter& r) { r.ReportCode(12345); }, Errors, "Unrecognized exception #12345"},
-      {true, [](Reporter& r) { r.ReportCode(12345); }, Errors, "Неизвестное прерывание #12345"},
-      {false, [](Reporter& r) { r.ReportCodeWithNumber(21090, 0, "2"); }, Errors,
-       "Missing Subtotal - Table 2, Leading Institution"},
-      {false, [](Reporter& r) { r.ReportCodeWithNumber(21090, -1, "2"); }, Errors,
-       "Missing Subtotal - Table 2, "},
-      {false, [](Reporter& r) { r.ReportCodeWithNumber(21092, 4, "3-1"); }, Errors,
+      {false, Code(12345), Errors, "Unrecognized exception #12345"},
+      {true, Code(12345), Errors, "Неизвестное прерывание #12345"},
+      {false, WithNumber(21090, 0, "2"), Errors, "Missing Subtotal - Table 2, Leading Institution"},
+      {false, WithNumber(21090, -1, "2"), Errors, "Missing Subtotal - Table 2, "},
+      {false, WithNumber(21092, 4, "3-1"), Errors,
        "Table 3-1 - No such institute in the project: Participant Institution 4"},
-      {false, [](Reporter& r) { r.ReportCodeWithNumber(31010, 1, ""); }, Warnings,
-       "No bank fees: Participant Institution 1"},
-      {false, [](Reporter& r) { r.ReportCodeWithNumber(20821, 2, "TABLE 2"); }, Info,
+      {false, WithNumber(20821, 2, "TABLE 2"), Info,
        "Participant Institution 2: a table caption without a table to follow (TABLE 2)"},
-      {true, [](Reporter& r) { r.ReportCodeWithNumber(20821, 0, "x"); }, Info,
-       "Головной Институт: Заголовок без таблицы (x)"},
-      {true, [](Reporter& r) { r.ReportCodeWithNumber(21090, 1, "4"); }, Errors,
-       "Не задана оценочная стоимость - Таблица 4, Институт-Участник 1"},
-      {false, [](Reporter& r) { r.ReportCodeWithNumber(777, 5, "x"); }, Errors,
+      {true, WithNumber(20821, 0, "x"), Info, "Головной Институт: Заголовок без таблицы (x)"},
+      {false, WithNumber(777, 5, "x"), Errors,
        "Unrecognized exception #777 - Participant Institution 5"},
-      {false, [](Reporter& r) { r.ReportCodeWithText(21091, "x"); }, Errors,
-       "No table row with 'Estimated TOTAL COST' - Table x"},
-      {false, [](Reporter& r) { r.ReportCodeWithText(30001, "6"); }, Warnings,
-       "Project duration below 6 months"},
-      {true, [](Reporter& r) { r.ReportCodeWithText(30001, "3"); }, Warnings,
-       "Продолжительность проекта менее 3 месяцев"},
-      {false, [](Reporter& r) { r.ReportCodeWithText(31014, "x"); }, Errors,
+      {false, WithText(21091, "x"), Errors, "No table row with 'Estimated TOTAL COST' - Table x"},
+      {false, WithText(31014, "x"), Errors,
        "Grants must be over 50% of total expensesfor PDG (currently, x)"},
       // A part that looks like a placeholder is inserted as it stands.
-      {true, [](Reporter& r) { r.ReportCodeWithText(31012, "{code}"); }, Errors,
+      {true, WithText(31012, "{code}"), Errors,
        "PDG не должны иметь накладных расходов (в КВ {code})"},
-      {false, [](Reporter& r) { r.ReportCodeWithText(12345, "x"); }, Errors,
-       "Unrecognized exception #12345 - x"},
-      {false, [](Reporter& r) { r.ReportCodeWithTexts(31000, "", "ignored"); }, Warnings,
-       "No grants for project participants"},
-      {false, [](Reporter& r) { r.ReportCodeWithTexts(31000, "100", "250.5"); }, Warnings,
+      {false, WithText(12345, "x"), Errors, "Unrecognized exception #12345 - x"},
+      {false, WithTexts(31000, "", "ignored"), Warnings, "No grants for project participants"},
+      {false, WithTexts(31000, "100", "250.5"), Warnings,
        "Grants below 50% of total expenses (2*100 < 250.5)"},
-      {true, [](Reporter& r) { r.ReportCodeWithTexts(31000, "1", "3"); }, Warnings,
-       "Гранты меньше 50% полных расходов (2*1 < 3)"},
-      {false, [](Reporter& r) { r.ReportCodeWithTexts(31001, "a", "b"); }, Errors,
-       "Unrecognized exception #31001 - "},
+      {false, WithTexts(31001, "a", "b"), Errors, "Unrecognized exception #31001 - "},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    Run(c);
-  }
+  for (const Case& c : cases) Run(c);
 }
 
 TEST_F(ReportingTest, CellCodesComposeHeaderAndCellAndShadeTheCellYellow) {
   const Case cases[] = {
-      {false, [](Reporter& r) { r.ReportCellCode(20805, 0, "II", 4, 5); }, Warnings,
+      {false, InCell(20805, 0, "II"), Warnings,
        "8. Personnel Commitments, Leading Institution, Category II: Daily rate greater than "
        "$35 in cell (4,5)"},
-      {false, [](Reporter& r) { r.ReportCellCode(20809, -1, "I", 4, 5); }, Warnings,
+      {false, InCell(20809, -1, "I"), Warnings,
        "8. Personnel Commitments, Category I: More than 220 days per participant per year in "
        "cell (4,5)"},
-      {false, [](Reporter& r) { r.ReportCellCode(20714, -1, "", 4, 5); }, Warnings,
+      {false, InCell(20714, -1, ""), Warnings,
        "Technical Schedule: the number of days must be integer or half-integer in cell (4,5)"},
-      {false, [](Reporter& r) { r.ReportCellCode(20815, 1, "IV", 4, 5); }, Info,
+      {false, InCell(20815, 1, "IV"), Info,
        "8. Personnel Commitments, Participant Institution 1, Category IV: Empty table should "
        "rather be omitted"},
-      {false, [](Reporter& r) { r.ReportCellCode(20817, 3, "I", 4, 5); }, Errors,
-       "8. Personnel Commitments, Participant Institution 3, Category I: Name must not be "
-       "empty in cell (4,5)"},
-      {false, [](Reporter& r) { r.ReportCellCode(20999, 2, "II", 4, 5); }, Errors,
+      {false, InCell(20999, 2, "II"), Errors,
        "Unrecognized exception #20999 - 8. Personnel Commitments, Participant Institution 2, "
        "Category II:  (4,5)"},
-      {true, [](Reporter& r) { r.ReportCellCode(20806, 2, "II", 4, 5); }, Warnings,
+      {true, InCell(20806, 2, "II"), Warnings,
        "8. Участие персонала, Институт-Участник 2, Категория II: Дневная ставка меньше $10 в "
        "ячейке (4,5)"},
-      {true, [](Reporter& r) { r.ReportCellCode(20816, -1, "IV", 4, 5); }, Info,
+      {true, InCell(20816, -1, "IV"), Info,
        "8. Участие персонала, Категория IV: Отсутствие персонала указывается словом \"Нет\" "
        "вместо а не внутри таблицы"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
     Run(c);
-    EXPECT_EQ(marks, (std::vector<Mark>{{4, 5, 7}}));  // information codes included
+    EXPECT_EQ(marks, (std::vector<Mark>{{4, 5, 7}})) << c.text;  // information codes included
   }
 }
 

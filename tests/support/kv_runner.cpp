@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <zip.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <pugixml.hpp>
 
 #include "support/temp_dir.h"
+#include "word/docx_package.h"
 
 namespace kv::testing {
 namespace {
@@ -17,24 +17,6 @@ std::string Quoted(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
-}
-
-std::string ZipEntry(const std::string& path, const std::string& name) {
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-  if (archive == nullptr) return "";
-  std::string content;
-  zip_stat_t stat;
-  if (zip_stat(archive, name.c_str(), 0, &stat) == 0) {
-    if (zip_file_t* file = zip_fopen(archive, name.c_str(), 0)) {
-      content.resize(stat.size);
-      const auto read = zip_fread(file, content.data(), stat.size);
-      content.resize(read < 0 ? 0 : static_cast<std::size_t>(read));
-      zip_fclose(file);
-    }
-  }
-  zip_close(archive);
-  return content;
 }
 
 void AppendText(const pugi::xml_node& node, std::string& text) {
@@ -48,12 +30,15 @@ void AppendText(const pugi::xml_node& node, std::string& text) {
 
 }  // namespace
 
+std::string ZipEntry(const std::string& path, const std::string& name) {
+  const auto package = word::docx::Package::Read(path);
+  const auto* entry = package.Find(name);
+  return entry != nullptr ? entry->data : "";
+}
+
 KvRun RunKv(const KvInvocation& invocation) {
   TempDir capture;
-  {
-    std::ofstream in(capture / "in", std::ios::binary);
-    in << invocation.input;
-  }
+  std::ofstream(capture / "in", std::ios::binary) << invocation.input;
   std::string command = "cd " + Quoted(invocation.workingFolder) +
                         " && env -u DISPLAY -u WAYLAND_DISPLAY -u KV_TEST_FAIL_AT";
   for (const auto& entry : invocation.environment) command += " " + Quoted(entry);

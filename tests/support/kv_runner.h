@@ -26,6 +26,10 @@ KvRun RunKv(const KvInvocation& invocation);
 // with CR LF.
 std::vector<std::string> LogLines(const std::string& workingFolder);
 
+// One part of a .docx package ("word/settings.xml"), "" when it has none; throws when
+// the package cannot be read.
+std::string ZipEntry(const std::string& path, const std::string& name);
+
 // Body paragraphs of a .docx, in order, as plain text (tables excluded).
 std::vector<std::string> BodyParagraphs(const std::string& docxPath);
 
