@@ -100,7 +100,7 @@ TEST_F(DriverEndToEnd, NoFileChosenEndsWithTheEnglishBoxAndStatus2) {
     EXPECT_THAT(run.err,
                 HasSubstr("DO Ruvaveruz 1.2.4\nNo file selected\nValidation terminated\n"));
     EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "No file selected.", kCompleted));
-    if (arguments.empty()) EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out.empty(), arguments.empty());
     if (!arguments.empty()) ExpectEmptyReport(run, nullptr);
   }
   bystander.ExpectUnchanged();
