@@ -47,11 +47,8 @@ KvRun RunKv(const KvInvocation& invocation) {
   command += " <" + Quoted(capture / "in") + " >" + Quoted(capture / "out") + " 2>" +
              Quoted(capture / "err");
   const int raw = std::system(command.c_str());
-  KvRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = ReadFileBytes(capture / "out");
-  run.err = ReadFileBytes(capture / "err");
-  return run;
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(capture / "out"),
+          ReadFileBytes(capture / "err")};
 }
 
 std::vector<std::string> LogLines(const std::string& workingFolder) {
