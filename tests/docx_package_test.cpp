@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/corpus.h"
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
 #include "word/docx_application.h"
@@ -141,45 +142,8 @@ TEST(DocxPackage, UnpackingStopsAtTheCaps) {
 }
 
 TEST(DocxPackage, RealDocumentsOpenOrFailCleanly) {
-  const std::filesystem::path corpus = std::filesystem::path(KV_SHARED_DIR) / "corpus" / "real";
-  if (!std::filesystem::exists(corpus)) GTEST_SKIP() << "no corpus";
-  int opened = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
-    if (entry.path().extension() != ".docx") continue;
-    auto app = CreateDocxApplication();
-    try {
-      app->DocumentsOpen(entry.path().string());
-    } catch (const WordError& error) {
-      EXPECT_NE(std::string(error.what()), "") << entry.path();
-      continue;
-    }
-    ++opened;
-    // Walk every line and read every cell of every table.
-    app->HomeKey(wdStory);
-    for (long previous = -1; app->Start() != previous;) {
-      previous = app->Start();
-      app->HomeKey(wdLine);
-      app->Expand(wdLine);
-      EXPECT_FALSE(app->Text().empty());
-      app->Collapse(wdCollapseStart);
-      app->GoToNext(wdGoToLine);
-    }
-    for (TableId table = 1; app->GoTo(wdGoToTable), app->Information(wdWithInTable); ++table) {
-      const TableId current = app->Tables1();
-      for (int row = 1; row <= app->RowsCount(current); ++row) {
-        for (int column = 1; column <= app->ColumnsCount(current); ++column) {
-          try {
-            EXPECT_TRUE(app->CellRangeText(current, row, column).ends_with("\r\a"));
-          } catch (const WordError&) {
-          }
-        }
-      }
-      app->Expand(wdTable);
-      app->Collapse(wdCollapseEnd);
-      if (table > 1000) break;
-    }
-  }
-  EXPECT_GT(opened, 0);
+  if (testing::CorpusFolder().empty()) GTEST_SKIP() << "no corpus";
+  EXPECT_GT(testing::OpenEveryCorpusFile(".docx"), 0);
 }
 
 }  // namespace
