@@ -1,7 +1,5 @@
 #include "main/driver.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -12,6 +10,7 @@
 #include "validate/schedule.h"
 #include "validate/structure.h"
 #include "word/document_access.h"
+#include "word/docx_application.h"
 
 namespace kv::run {
 namespace {
@@ -40,15 +39,9 @@ void TestFailurePoint([[maybe_unused]] std::string_view phase) {
 #endif
 }
 
-bool IsDocFile(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return std::tolower(c); });
-  return extension == ".doc";
-}
-
 void AnnounceConversion(const RunOptions& options, const std::string& path) {
-  if (options.Notice && IsDocFile(path)) options.Notice("Converting " + path + " with LibreOffice");
+  if (options.Notice && word::IsDocPath(path))
+    options.Notice("Converting " + path + " with LibreOffice");
 }
 
 void InitialiseRun(RunContext& ctx) {

@@ -1,6 +1,7 @@
 #include "word/docx_application.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -15,13 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using docx::Line;
-
-bool IsDocPath(const std::string& path) {
-  std::string extension = fs::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".doc";
-}
 
 // Background colours of the colour indexes the checks use.
 const char* FillOf(int colorIndex) {
@@ -500,6 +494,13 @@ class DocxApplication : public WordApplication {
 };
 
 }  // namespace
+
+bool IsDocPath(const std::string& path) {
+  std::string extension = fs::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".doc";
+}
 
 std::unique_ptr<WordApplication> CreateDocxApplication(const EngineOptions& options) {
   return std::make_unique<DocxApplication>(options);

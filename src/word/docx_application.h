@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 
 #include "word/word_application.h"
 
@@ -14,5 +15,8 @@ struct EngineOptions {
 };
 
 std::unique_ptr<WordApplication> CreateDocxApplication(const EngineOptions& options = {});
+
+// True for a Word 97-2003 document (".doc" in any letter case): it goes through LibreOffice.
+bool IsDocPath(const std::string& path);
 
 }  // namespace kv::word
