@@ -7,8 +7,8 @@
 #include <fstream>
 #include <pugixml.hpp>
 
+#include "support/phase_run.h"
 #include "support/temp_dir.h"
-#include "word/docx_package.h"
 
 namespace kv::testing {
 namespace {
@@ -31,9 +31,9 @@ void AppendText(const pugi::xml_node& node, std::string& text) {
 }  // namespace
 
 std::string ZipEntry(const std::string& path, const std::string& name) {
-  const auto package = word::docx::Package::Read(path);
-  const auto* entry = package.Find(name);
-  return entry != nullptr ? entry->data : "";
+  const auto entries = PackageEntries(path);
+  const auto entry = entries.find(name);
+  return entry != entries.end() ? entry->second : "";
 }
 
 KvRun RunKv(const KvInvocation& invocation) {
