@@ -261,6 +261,12 @@ void ResetValidationState(RunContext& ctx) {
   ctx.ParticipantCount = 0;
   ctx.ParseResults = {};
   ctx.ScheduleTotalDays = 0;
+  ctx.PersonnelDays = {};
+  ctx.PersonnelGrants = {};
+  ctx.TotalPersonnelCount = 0;
+  ctx.FinancialTable = {};
+  ctx.FinancialTotals = {};
+  ctx.OverheadValues = {};
 }
 
 RunResult Main(RunContext& ctx, const RunOptions& options) {

@@ -44,8 +44,21 @@ struct RunContext {
   // Results of the table parsers, indices 1 to 10.
   std::array<bool, 11> ParseResults{};
 
-  // Figures recorded by the parsers for the cross-checks.
+  // Figures recorded by the parsers for the cross-checks. Institutions are indexed 0
+  // (leading) to 15; financial tables t = 0 (the whole project) to 16 (institution t - 1).
+  static constexpr int kMaxInstitutions = 16;
+  static constexpr int kMaxFinancialTables = kMaxInstitutions + 1;
+  using PersonnelFigures = std::array<std::array<double, 5>, kMaxInstitutions>;  // [n][category]
+  using FinancialRows = std::array<double, 40>;           // recipient 0-19, in kind 20-39
+  using FinancialPeriods = std::array<FinancialRows, 7>;  // quarters 1&2, years 1-5, total
+
   double ScheduleTotalDays = 0;
+  PersonnelFigures PersonnelDays{};
+  PersonnelFigures PersonnelGrants{};
+  std::int16_t TotalPersonnelCount = 0;
+  std::array<FinancialPeriods, kMaxFinancialTables> FinancialTable{};
+  std::array<std::array<double, 7>, kMaxFinancialTables> FinancialTotals{};
+  std::array<double, kMaxFinancialTables> OverheadValues{};
 
   // Convenience for the phases.
   void WriteLog(const std::string& text) { RunLog.WriteLog(text); }
