@@ -83,14 +83,6 @@ TEST_F(StructureTest, BrokenStructures) {
     Strings errors{}, boxes{};
     int participants = -1, months = -1;
   } cases[] = {
-      {"no Part I: nothing else is searched",
-       false,
-       All({Retitle("HeadingI", ""), Drop("HeadingI5")}),
-       false,
-       {"Missing Part I. Summary Project Information", kSequence},
-       {},
-       0,
-       0},
       {"a heading before its predecessor",
        false,
        [](auto& d, auto&) { d.MoveBefore("HeadingI2", "HeadingI1"); },
