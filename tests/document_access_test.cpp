@@ -121,25 +121,6 @@ TEST_F(DocumentAccessTest, FindTextMatchesAsTheWordProcessorDoes) {
   }
 }
 
-TEST_F(DocumentAccessTest, FindTextGoesForwardOnlyAndLeavesTheSelectionOnTheMatch) {
-  Open(DocxBuilder()
-           .Paragraph("Contents")
-           .ParagraphRuns({"1.  PRO", "JECT\tti", "tle"})
-           .Paragraph("2.\u00a0Название проекта")
-           .Paragraph("Closing"));
-  ASSERT_TRUE(w::FindText(doc, true, "1.^wProject^wTitle"));
-  const long matchStart = doc.WordApp->Start();
-  EXPECT_FALSE(w::FindText(doc, false, "1.^wProject^wTitle"));  // no wrap to the top
-  EXPECT_FALSE(w::FindText(doc, false, "Contents"));            // lies before the match
-  EXPECT_EQ(w::CurrentLineText(doc), "1. PROJECT title");
-  EXPECT_EQ(doc.WordApp->Start(), matchStart);
-
-  EXPECT_TRUE(w::FindText(doc, false, "2.^wНАЗВАНИЕ^wПРОЕКТА"));
-  EXPECT_EQ(w::NextTextLine(doc), "Closing");
-  EXPECT_FALSE(w::FindText(doc, false, "2.^wНАЗВАНИЕ^wПРОЕКТА"));
-  EXPECT_TRUE(w::FindText(doc, true, "2.^wНАЗВАНИЕ^wПРОЕКТА"));
-}
-
 TEST_F(DocumentAccessTest, NextTextLinePassesOverTablesAndEmptyLinesToTheEnd) {
   Open(DocxBuilder()
            .Paragraph("Caption")
