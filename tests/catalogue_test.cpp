@@ -20,6 +20,8 @@ TEST(TextCatalogue, FillsTheLanguageOfTheDocumentWithTheTextsAsTheyStand) {
     std::string TextCatalogue::*entry;
     std::string english, russian;
   } cases[] = {
+      {&TextCatalogue::HeadingIIAlt, "II.^wDetailed^wProject^wInformation",
+       "II.^wПодробная^wИнформация^wпо^wПроекту"},
       {&TextCatalogue::LblCategoryIV,
        "category iv (personnel, who will spend less than 22 days per year on the project)",
        "категория iv (персонал с долей участия менее 10%)"},
