@@ -74,8 +74,6 @@ TEST_F(ReportingTest, EachCodeGivesItsTextInItsList) {
   const Case cases[] = {
       {false, Code(-1), Errors, "Unknown error - further validation impossible"},
       {false, Code(31009), Errors, "No categroy I personnel"},
-      {true, Code(30000), Errors,
-       "Продолжительность проекта превышает 60 месяцев - автоматическая проверка невозможна"},
       {false, Code(12345), Errors, "Unrecognized exception #12345"},
       {true, Code(12345), Errors, "Неизвестное прерывание #12345"},
       {false, WithNumber(21090, 0, "2"), Errors, "Missing Subtotal - Table 2, Leading Institution"},
@@ -110,8 +108,6 @@ TEST_F(ReportingTest, CellCodesComposeHeaderAndCellAndShadeTheCellYellow) {
       {false, InCell(20809, -1, "I"), Warnings,
        "8. Personnel Commitments, Category I: More than 220 days per participant per year in "
        "cell (4,5)"},
-      {false, InCell(20714, -1, ""), Warnings,
-       "Technical Schedule: the number of days must be integer or half-integer in cell (4,5)"},
       {false, InCell(20815, 1, "IV"), Info,
        "8. Personnel Commitments, Participant Institution 1, Category IV: Empty table should "
        "rather be omitted"},

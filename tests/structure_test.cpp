@@ -52,21 +52,6 @@ class StructureTest : public ::testing::Test {
   std::unique_ptr<PhaseRun> run_;
 };
 
-TEST_F(StructureTest, CleanPlanInBothLanguages) {
-  for (bool russian : {false, true}) {
-    SCOPED_TRACE(russian);
-    EXPECT_TRUE(Check(WorkPlan{.russian = russian, .months = russian ? 36 : 24}));
-    EXPECT_EQ(Errors(), Strings{});
-    EXPECT_EQ(Boxes(), Strings{});
-    EXPECT_EQ(Questions(), Strings{});
-    EXPECT_EQ(ctx().ParticipantCount, 2);
-    EXPECT_EQ(ctx().ProjectDurationMonths, russian ? 36 : 24);
-    EXPECT_EQ(ctx().ProjectDurationQuarters, russian ? 12 : 8);
-    EXPECT_EQ(ctx().ProjectDurationYears, russian ? 3 : 2);
-    EXPECT_EQ(ctx().ProjectType, "");
-  }
-}
-
 // Changes to a clean plan.
 Change Drop(const std::string& id) {
   return [=](auto& d, auto&) { d.Remove(id); };
@@ -98,14 +83,6 @@ TEST_F(StructureTest, BrokenStructures) {
     Strings errors{}, boxes{};
     int participants = -1, months = -1;
   } cases[] = {
-      {"no Part I: nothing else is searched",
-       false,
-       All({Retitle("HeadingI", ""), Drop("HeadingI5")}),
-       false,
-       {"Missing Part I. Summary Project Information", kSequence},
-       {},
-       0,
-       0},
       {"a heading before its predecessor",
        false,
        [](auto& d, auto&) { d.MoveBefore("HeadingI2", "HeadingI1"); },

@@ -3,10 +3,8 @@
 #include <zip.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <new>
 #include <stdexcept>
+#include <string_view>
 
 namespace kv::testing {
 namespace {
@@ -110,15 +108,11 @@ std::string TableXml(const TableSpec& table) {
   return xml + "</w:tbl>";
 }
 
-// libzip reads the data when the archive is closed, so the source owns a copy.
-void AddEntry(zip_t* archive, const char* name, const std::string& data) {
-  void* copy = std::malloc(std::max<size_t>(data.size(), 1));
-  if (copy == nullptr) throw std::bad_alloc();
-  std::memcpy(copy, data.data(), data.size());
-  zip_source_t* source = zip_source_buffer(archive, copy, data.size(), 1);
-  if (source == nullptr) std::free(copy);
+// libzip reads the data when the archive is closed: every entry must outlive that.
+void AddEntry(zip_t* archive, const char* name, std::string_view data) {
+  zip_source_t* source = zip_source_buffer(archive, data.data(), data.size(), 0);
   if (source == nullptr || zip_file_add(archive, name, source, ZIP_FL_ENC_UTF_8) < 0) {
-    if (source != nullptr) zip_source_free(source);
+    zip_source_free(source);
     throw std::runtime_error(std::string("cannot add ") + name + ": " + zip_strerror(archive));
   }
 }
