@@ -102,7 +102,10 @@ TEST_F(ScheduleTest, NoUsableTable) {
       {"no section", "Section missing : 7. Technical Schedule",
        [](auto& d) { d.Remove("HeadingII7"); }},
       {"no table", "Table missing : 7. Technical Schedule",
-       [](auto& d) { d.Body("HeadingII7") = {Paragraph("To follow.")}; }},
+       [](auto& d) {
+         d.Body("HeadingII7") = {Paragraph("To follow.")};
+         d.EndAfter("HeadingII7");
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -120,7 +123,7 @@ TEST_F(ScheduleTest, TableOfALaterSectionIsTakenAsTheSchedule) {
   const WorkPlan plan = FourQuarterPlan();
   auto doc = BuildWorkPlan(plan);
   doc.Body("HeadingII7") = {Paragraph("See section 8.")};
-  doc.sections.push_back({"HeadingII8", "8. Personnel Commitments", {Table(ScheduleTable(plan))}});
+  doc.Body("HeadingII8") = {Table(ScheduleTable(plan))};
   EXPECT_TRUE(Parse(doc, 4));
   EXPECT_DOUBLE_EQ(ctx().ScheduleTotalDays, 20 + 18 + 4);
 }

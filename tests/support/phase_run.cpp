@@ -59,6 +59,9 @@ std::vector<std::string> PhaseRun::Errors() const {
 std::vector<std::string> PhaseRun::Warnings() const {
   return Lines(ctx.Messages.WarningList);
 }
+std::vector<std::string> PhaseRun::Info() const {
+  return Lines(ctx.Messages.InfoList);
+}
 std::string PhaseRun::LogText() const {
   return ReadFileBytes(dir / "kv.log");
 }

@@ -29,6 +29,7 @@ class PhaseRun {
 
   std::vector<std::string> Errors() const;
   std::vector<std::string> Warnings() const;
+  std::vector<std::string> Info() const;
   std::string LogText() const;
 
   TempDir dir;
