@@ -170,19 +170,13 @@ TableSpec TableXmlSpec(const CellGrid& cells) {
 
 // The columns of the personnel tables, category by category.
 enum Field { kPersons, kName, kYear, kDegree, kWeapon, kFunction, kRate, kDays, kAmount };
-std::vector<Field> StaffColumns(int category, bool counted) {
-  switch (category) {
-    case 0:
-      return {kName, kYear, kDegree, kWeapon, kFunction, kRate, kDays, kAmount};
-    case 1:
-      return {kName, kYear, kDegree, kFunction, kRate, kDays, kAmount};
-    case 2:
-      return {kName, kYear, kFunction, kRate, kDays, kAmount};
-    default:
-      if (counted) return {kPersons, kFunction, kRate, kDays, kAmount};
-      return {kFunction, kRate, kDays, kAmount};
-  }
-}
+const std::vector<Field> kStaffColumns[] = {
+    {kName, kYear, kDegree, kWeapon, kFunction, kRate, kDays, kAmount},
+    {kName, kYear, kDegree, kFunction, kRate, kDays, kAmount},
+    {kName, kYear, kFunction, kRate, kDays, kAmount},
+    {kFunction, kRate, kDays, kAmount},
+    {kPersons, kFunction, kRate, kDays, kAmount},  // category IV with counts of persons
+};
 
 std::string FieldText(Field field, const Person& p, const PlanTexts& texts) {
   const std::string values[] = {std::to_string(p.persons),
@@ -199,7 +193,7 @@ std::string FieldText(Field field, const Person& p, const PlanTexts& texts) {
 
 // A heading row, a row per person with its amount, and the totals row (label, days, amount).
 CellGrid StaffTable(int category, const std::vector<Person>& people, const PlanTexts& texts) {
-  const auto columns = StaffColumns(category, people.front().persons > 0);
+  const auto& columns = kStaffColumns[category == 3 && people.front().persons > 0 ? 4 : category];
   CellGrid grid(1);
   for (Field field : columns) grid[0].push_back(texts.columnNames[field]);
   double days = 0, amount = 0;
