@@ -14,8 +14,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using Strings = std::vector<std::string>;
-using Mark = std::tuple<int, int, int, int>;  // table, row, column, colour
-using Marks = std::vector<Mark>;
 using Figures = std::array<double, 5>;  // an institution's total and categories I to IV
 using Blocks = std::vector<Block>;
 
@@ -48,12 +46,7 @@ class PersonnelTest : public ::testing::Test {
     return Parse(BuildWorkPlan(plan), plan, setup);
   }
 
-  Marks MarkedCells() {
-    Marks marks;
-    for (const auto& m : ctx().Document.MarkedCells)
-      marks.emplace_back(m.table, m.row, m.column, m.colour);
-    return marks;
-  }
+  Marks MarkedCells() { return run_->MarkedCells(); }
   Figures Days(int n) { return ctx().PersonnelDays.at(n); }
   PhaseRun& run() { return *run_; }
   validate::RunContext& ctx() { return run_->ctx; }

@@ -15,8 +15,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using Strings = std::vector<std::string>;
-using Mark = std::tuple<int, int, int, int>;  // table, row, column, colour
-using Marks = std::vector<Mark>;
 
 constexpr int kRed = 6, kYellow = 7, kGreen = 11;
 // The schedule is the fourth table of a plan with two participants and no partners table.
@@ -60,12 +58,7 @@ class ScheduleTest : public ::testing::Test {
     return Parse(doc, 4, russian);
   }
 
-  Marks MarkedCells() {
-    Marks marks;
-    for (const auto& m : ctx().Document.MarkedCells)
-      marks.emplace_back(m.table, m.row, m.column, m.colour);
-    return marks;
-  }
+  Marks MarkedCells() { return run_->MarkedCells(); }
   PhaseRun& run() { return *run_; }
   validate::RunContext& ctx() { return run_->ctx; }
 

@@ -62,6 +62,12 @@ std::vector<std::string> PhaseRun::Warnings() const {
 std::vector<std::string> PhaseRun::Info() const {
   return Lines(ctx.Messages.InfoList);
 }
+Marks PhaseRun::MarkedCells() const {
+  Marks marks;
+  for (const auto& m : ctx.Document.MarkedCells)
+    marks.emplace_back(m.table, m.row, m.column, m.colour);
+  return marks;
+}
 std::string PhaseRun::LogText() const {
   return ReadFileBytes(dir / "kv.log");
 }
