@@ -248,8 +248,9 @@ class PersonnelParser {
     if (layout.name != 0 && Text(row, layout.name).empty()) {
       ReportBadText(kNameMissing, n, row, layout.name);
     }
-    if (Text(row, layout.function).empty())
+    if (Text(row, layout.function).empty()) {
       ReportBadText(kFunctionMissing, n, row, layout.function);
+    }
     const int persons = layout.persons != 0 ? PersonsOfRow(row) : 1;
     if (layout.category == 4) persons_ += persons;
     if (layout.weapon != 0) CheckWeaponExpertise(n, row);

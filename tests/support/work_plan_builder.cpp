@@ -55,34 +55,26 @@ PlanTexts TextsFor(bool ru) {
   t.monthsMany = ru ? " месяцев" : " months";
   t.year = "1970";
   t.degree = ru ? "к.т.н." : "PhD";
-  t.captions = ru ? std::array<std::string, 4>{"Категория I (Оружейные ученые и специалисты)",
-                                               "Категория II (Другие ученые и специалисты)",
-                                               "Категория III (Вспомогательный персонал)",
-                                               "Категория IV (Персонал с долей участия менее 10%)"}
-                  : std::array<std::string, 4>{
-                        "Category I (Weapon scientific and technical personnel)",
-                        "Category II (Other scientific and technical personnel)",
-                        "Category III (Supporting personnel)",
-                        "Category IV (Personnel, who will spend less than 22 days per year on "
-                        "the project)"};
-  t.columnNames = ru ? std::array<std::string, 9>{"Число лиц",
-                                                  "ФИО",
-                                                  "Год рождения",
-                                                  "Степень",
-                                                  "Код оружейной деятельности",
-                                                  "Роль в проекте",
-                                                  "Дневная ставка",
-                                                  "Дни",
-                                                  "Сумма"}
-                     : std::array<std::string, 9>{"Persons",
-                                                  "Name",
-                                                  "Year of birth",
-                                                  "Degree",
-                                                  "Weapon expertise code",
-                                                  "Function in project",
-                                                  "Daily rate",
-                                                  "Days",
-                                                  "Amount"};
+  if (ru) {
+    t.captions = {"Категория I (Оружейные ученые и специалисты)",
+                  "Категория II (Другие ученые и специалисты)",
+                  "Категория III (Вспомогательный персонал)",
+                  "Категория IV (Персонал с долей участия менее 10%)"};
+    // clang-format off
+    t.columnNames = {"Число лиц", "ФИО", "Год рождения", "Степень", "Код оружейной деятельности",
+                     "Роль в проекте", "Дневная ставка", "Дни", "Сумма"};
+    // clang-format on
+  } else {
+    t.captions = {"Category I (Weapon scientific and technical personnel)",
+                  "Category II (Other scientific and technical personnel)",
+                  "Category III (Supporting personnel)",
+                  "Category IV (Personnel, who will spend less than 22 days per year on the "
+                  "project)"};
+    // clang-format off
+    t.columnNames = {"Persons", "Name", "Year of birth", "Degree", "Weapon expertise code",
+                     "Function in project", "Daily rate", "Days", "Amount"};
+    // clang-format on
+  }
   return t;
 }
 
@@ -179,15 +171,11 @@ const std::vector<Field> kStaffColumns[] = {
 };
 
 std::string FieldText(Field field, const Person& p, const PlanTexts& texts) {
-  const std::string values[] = {std::to_string(p.persons),
-                                p.name,
-                                texts.year,
-                                texts.degree,
-                                p.weapon,
-                                p.function,
-                                DaysText(p.rate),
-                                DaysText(p.days),
+  // clang-format off
+  const std::string values[] = {std::to_string(p.persons), p.name, texts.year, texts.degree,
+                                p.weapon, p.function, DaysText(p.rate), DaysText(p.days),
                                 DaysText(p.rate * p.days)};
+  // clang-format on
   return values[field];
 }
 
