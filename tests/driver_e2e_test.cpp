@@ -267,7 +267,8 @@ TEST_F(DriverEndToEnd, CleanPlanLeavesNoCopyAndExits0) {
     EXPECT_THAT(Log(),
                 ElementsAre(kBanner, kStart, "File: " + chosen.path, "Initializing constants...",
                             "Initializing data...", "Validating tech schedule...",
-                            "Technical schedule parsed.", kCompleted));
+                            "Technical schedule parsed.", "Validating personnel commitments...",
+                            "Personnel commitments parsed.", kCompleted));
     EXPECT_TRUE(Json::parse(run.out)["validated_copy"].is_null());
     chosen.ExpectUnchanged();
     fs::remove(chosen.path);
@@ -315,6 +316,48 @@ TEST_F(DriverEndToEnd, MarkedCellsAreReportedAsShadedInTheCopy) {
        {std::tuple{5, 2, "FF0000"}, {5, 10, "008000"}, {11, 2, "008000"}, {11, 10, "008000"}}) {
     EXPECT_EQ(CellFill(copy, 4, row, column), fill);
   }
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, PersonnelMistakesAreListedInTableOrderAndShaded) {
+  const ChosenDocument chosen(dir / "1234-we.docx", PlanWithPersonnelMistakes());
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const auto report = Json::parse(run.out);
+  const std::string h = "8. Personnel Commitments, ", errors = "Table contains errors: " + h;
+  EXPECT_EQ(
+      report["errors"],
+      Json({errors + "Leading Institution, category II", "Incorrect values in cells (2,7) (4,3)",
+            h + "Participant Institution 1, Category I: Incorrect weapon expertise code in "
+                "cell (2,4)",
+            errors + "Participant Institution 1, category I",
+            "Unrecognizable or misplaced text in cells (2,4)"}));
+  EXPECT_EQ(report["warnings"], Json({h + "Participant Institution 1, Category II: Daily rate "
+                                          "greater than $35 in cell (3,5)"}));
+  EXPECT_EQ(report["info"],
+            Json({h + "Participant Institution 2, Category IV: The keyword \"None\" should stand "
+                      "instead of the table rather than inside it"}));
+  // Four tables precede the personnel tables, four per institution.
+  EXPECT_EQ(report["marked_cells"], Json::parse(R"([
+      {"table":6,"row":2,"column":7,"colour":"green"},
+      {"table":6,"row":4,"column":3,"colour":"green"},
+      {"table":9,"row":2,"column":4,"colour":"red"},
+      {"table":10,"row":3,"column":5,"colour":"yellow"},
+      {"table":16,"row":2,"column":1,"colour":"yellow"}])"));
+  const std::string copy = dir / "1234-we-validated.docx";
+  for (const auto& [table, row, column, fill] : {std::tuple{6, 2, 7, "008000"},
+                                                 {6, 4, 3, "008000"},
+                                                 {9, 2, 4, "FF0000"},
+                                                 {10, 3, 5, "FFFF00"},
+                                                 {16, 2, 1, "FFFF00"},
+                                                 {6, 2, 6, ""}}) {
+    EXPECT_EQ(CellFill(copy, table, row, column), fill);
+  }
+  const auto log = Log();
+  EXPECT_THAT(Strings(std::find(log.begin(), log.end(), "Technical schedule parsed."), log.end()),
+              ElementsAre("Technical schedule parsed.", "Validating personnel commitments...",
+                          "Personnel commitments contain errors.", "5 errors found", "1 warnings",
+                          "1 info messages", kCompleted));
   chosen.ExpectUnchanged();
 }
 

@@ -15,8 +15,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using Strings = std::vector<std::string>;
-using Mark = std::tuple<int, int, int, int>;  // table, row, column, colour
-using Marks = std::vector<Mark>;
 
 constexpr int kRed = 6, kYellow = 7, kGreen = 11;
 // The schedule is the fourth table of a plan with two participants and no partners table.
@@ -60,12 +58,7 @@ class ScheduleTest : public ::testing::Test {
     return Parse(doc, 4, russian);
   }
 
-  Marks MarkedCells() {
-    Marks marks;
-    for (const auto& m : ctx().Document.MarkedCells)
-      marks.emplace_back(m.table, m.row, m.column, m.colour);
-    return marks;
-  }
+  Marks MarkedCells() { return run_->MarkedCells(); }
   PhaseRun& run() { return *run_; }
   validate::RunContext& ctx() { return run_->ctx; }
 
@@ -89,7 +82,10 @@ TEST_F(ScheduleTest, NoUsableTable) {
       {"no section", "Section missing : 7. Technical Schedule",
        [](auto& d) { d.Remove("HeadingII7"); }},
       {"no table", "Table missing : 7. Technical Schedule",
-       [](auto& d) { d.Body("HeadingII7") = {Paragraph("To follow.")}; }},
+       [](auto& d) {
+         d.Body("HeadingII7") = {Paragraph("To follow.")};
+         d.EndAfter("HeadingII7");
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -107,7 +103,7 @@ TEST_F(ScheduleTest, TableOfALaterSectionIsTakenAsTheSchedule) {
   const WorkPlan plan = FourQuarterPlan();
   auto doc = BuildWorkPlan(plan);
   doc.Body("HeadingII7") = {Paragraph("See section 8.")};
-  doc.sections.push_back({"HeadingII8", "8. Personnel Commitments", {Table(ScheduleTable(plan))}});
+  doc.Body("HeadingII8") = {Table(ScheduleTable(plan))};
   EXPECT_TRUE(Parse(doc, 4));
   EXPECT_DOUBLE_EQ(ctx().ScheduleTotalDays, 20 + 18 + 4);
 }

@@ -155,12 +155,6 @@ std::string HeadingDisplayText(const std::string& pattern) {
   return result;
 }
 
-std::string InstitutionLabel(const TextCatalogue& catalogue, int n) {
-  if (n == 0) return catalogue.LblLeadingInstitution;
-  if (n > 0) return catalogue.LblParticipantInstitution + std::to_string(n);
-  return "";
-}
-
 // H: the personnel heading, the institution and the category of the reported table.
 std::string PersonnelHeader(const TextCatalogue& catalogue, bool russian, int n,
                             const std::string& category) {
@@ -187,6 +181,12 @@ void Report(Reporter& reporter, const CodeText& row, std::initializer_list<Part>
 }
 
 }  // namespace
+
+std::string InstitutionLabel(const TextCatalogue& catalogue, int n) {
+  if (n == 0) return catalogue.LblLeadingInstitution;
+  if (n > 0) return catalogue.LblParticipantInstitution + std::to_string(n);
+  return "";
+}
 
 Reporter::Reporter(const TextCatalogue& catalogue,
                    std::function<std::string(int row, int column, int colour)> markCell)

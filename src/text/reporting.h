@@ -42,4 +42,8 @@ class Reporter {
   std::function<std::string(int, int, int)> markCell_;
 };
 
+// The label of institution n: "Leading Institution" for 0, "Participant Institution n"
+// after it; "" for a negative n.
+std::string InstitutionLabel(const TextCatalogue& catalogue, int n);
+
 }  // namespace kv::text

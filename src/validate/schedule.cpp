@@ -3,29 +3,16 @@
 // and the tasks to the totals row.
 #include "validate/schedule.h"
 
-#include <cmath>
 #include <exception>
 #include <vector>
 
+#include "validate/table_rules.h"
 #include "word/text_rules.h"
 
 namespace kv::validate {
 namespace {
 
 constexpr int kHalfIntegerCode = 20714;
-
-// Two amounts agree when they differ by at most half a cent.
-bool Agree(double a, double b) {
-  return std::fabs(a - b) <= 0.005;
-}
-
-bool IsHalfInteger(double x) {
-  return std::fabs(std::nearbyint(2 * x) - 2 * x) <= 0.005;
-}
-
-bool StartsWith(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 // A label as typed, without dashes and optional hyphens: "Sub-task 2.1" is a subtask.
 std::string RowLabel(const std::string& cellText) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
@@ -45,6 +46,25 @@ TEST(DriverDoc, FindingsInADocLandInADocCopyAndACleanDocLeavesNone) {
     EXPECT_EQ(paragraphs[2], "Warnings:");
     EXPECT_EQ(paragraphs[3], "Project duration below 6 months");
   }
+}
+
+// The findings and shaded cells of a .doc are those of the .docx it was made from.
+TEST(DriverDoc, PersonnelFindingsOfADocAreThoseOfItsDocx) {
+  TempDir dir, scratch;
+  const std::string docx = scratch / "1234-we.docx";
+  PlanWithPersonnelMistakes().Save(docx);
+  const auto doc = word::ConvertDocument(docx, "doc", dir.path().string(), 180s);
+  nlohmann::json reports[2];
+  for (const int k : {0, 1}) {
+    const std::string path = k == 0 ? docx : doc.output, before = ReadFileBytes(path);
+    const KvRun run = RunKv({fs::path(path).parent_path().string(), {"--json", path}, {}, ""});
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_EQ(run.status, 1) << run.err;
+    reports[k] = nlohmann::json::parse(run.out);
+  }
+  EXPECT_EQ(reports[0]["errors"].size(), 5u);
+  for (const char* key : {"errors", "warnings", "info", "marked_cells"})
+    EXPECT_EQ(reports[1][key], reports[0][key]) << key;
 }
 
 }  // namespace

@@ -59,6 +59,15 @@ std::vector<std::string> PhaseRun::Errors() const {
 std::vector<std::string> PhaseRun::Warnings() const {
   return Lines(ctx.Messages.WarningList);
 }
+std::vector<std::string> PhaseRun::Info() const {
+  return Lines(ctx.Messages.InfoList);
+}
+Marks PhaseRun::MarkedCells() const {
+  Marks marks;
+  for (const auto& m : ctx.Document.MarkedCells)
+    marks.emplace_back(m.table, m.row, m.column, m.colour);
+  return marks;
+}
 std::string PhaseRun::LogText() const {
   return ReadFileBytes(dir / "kv.log");
 }

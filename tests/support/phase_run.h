@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "report/run_log.h"
@@ -14,6 +15,10 @@
 #include "validate/run_context.h"
 
 namespace kv::testing {
+
+// A shaded cell: table, row, column, colour index.
+using Mark = std::tuple<int, int, int, int>;
+using Marks = std::vector<Mark>;
 
 class PhaseRun {
  public:
@@ -29,6 +34,8 @@ class PhaseRun {
 
   std::vector<std::string> Errors() const;
   std::vector<std::string> Warnings() const;
+  std::vector<std::string> Info() const;
+  Marks MarkedCells() const;
   std::string LogText() const;
 
   TempDir dir;

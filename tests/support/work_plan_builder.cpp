@@ -1,5 +1,6 @@
 #include "support/work_plan_builder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -22,7 +23,9 @@ text::TextCatalogue CatalogueFor(bool russian) {
 struct PlanTexts {
   std::string title, projectTitle, manager, collaboratorsHeading, collaborators, none, location,
       backgroundHeading, prose, name, city, partner, country, scheduleLabel, quarter, total,
-      leading, institute, cityName, monthsOne, monthsFew, monthsMany;
+      leading, institute, cityName, monthsOne, monthsFew, monthsMany, year, degree;
+  std::array<std::string, 4> captions;     // personnel categories I to IV
+  std::array<std::string, 9> columnNames;  // of the personnel tables, in Field order
 };
 
 PlanTexts TextsFor(bool ru) {
@@ -50,6 +53,28 @@ PlanTexts TextsFor(bool ru) {
   t.monthsOne = ru ? " месяц" : " months";
   t.monthsFew = ru ? " месяца" : " months";
   t.monthsMany = ru ? " месяцев" : " months";
+  t.year = "1970";
+  t.degree = ru ? "к.т.н." : "PhD";
+  if (ru) {
+    t.captions = {"Категория I (Оружейные ученые и специалисты)",
+                  "Категория II (Другие ученые и специалисты)",
+                  "Категория III (Вспомогательный персонал)",
+                  "Категория IV (Персонал с долей участия менее 10%)"};
+    // clang-format off
+    t.columnNames = {"Число лиц", "ФИО", "Год рождения", "Степень", "Код оружейной деятельности",
+                     "Роль в проекте", "Дневная ставка", "Дни", "Сумма"};
+    // clang-format on
+  } else {
+    t.captions = {"Category I (Weapon scientific and technical personnel)",
+                  "Category II (Other scientific and technical personnel)",
+                  "Category III (Supporting personnel)",
+                  "Category IV (Personnel, who will spend less than 22 days per year on the "
+                  "project)"};
+    // clang-format off
+    t.columnNames = {"Persons", "Name", "Year of birth", "Degree", "Weapon expertise code",
+                     "Function in project", "Daily rate", "Days", "Amount"};
+    // clang-format on
+  }
   return t;
 }
 
@@ -118,7 +143,10 @@ std::string ParagraphXml(const std::string& text) {
   return xml + "</w:r></w:p>";
 }
 
+// A row shorter than the widest (a totals row) has its first cell span the difference.
 TableSpec TableXmlSpec(const CellGrid& cells) {
+  std::size_t columns = 0;
+  for (const auto& row : cells) columns = std::max(columns, row.size());
   TableSpec table;
   for (const auto& row : cells) {
     auto& specRow = table.rows.emplace_back();
@@ -127,8 +155,44 @@ TableSpec TableXmlSpec(const CellGrid& cells) {
       cell.rawContentXml = ParagraphXml(text);
       specRow.push_back(cell);
     }
+    if (!specRow.empty()) specRow[0].gridSpan += static_cast<int>(columns - row.size());
   }
   return table;
+}
+
+// The columns of the personnel tables, category by category.
+enum Field { kPersons, kName, kYear, kDegree, kWeapon, kFunction, kRate, kDays, kAmount };
+const std::vector<Field> kStaffColumns[] = {
+    {kName, kYear, kDegree, kWeapon, kFunction, kRate, kDays, kAmount},
+    {kName, kYear, kDegree, kFunction, kRate, kDays, kAmount},
+    {kName, kYear, kFunction, kRate, kDays, kAmount},
+    {kFunction, kRate, kDays, kAmount},
+    {kPersons, kFunction, kRate, kDays, kAmount},  // category IV with counts of persons
+};
+
+std::string FieldText(Field field, const Person& p, const PlanTexts& texts) {
+  // clang-format off
+  const std::string values[] = {std::to_string(p.persons), p.name, texts.year, texts.degree,
+                                p.weapon, p.function, DaysText(p.rate), DaysText(p.days),
+                                DaysText(p.rate * p.days)};
+  // clang-format on
+  return values[field];
+}
+
+// A heading row, a row per person with its amount, and the totals row (label, days, amount).
+CellGrid StaffTable(int category, const std::vector<Person>& people, const PlanTexts& texts) {
+  const auto& columns = kStaffColumns[category == 3 && people.front().persons > 0 ? 4 : category];
+  CellGrid grid(1);
+  for (Field field : columns) grid[0].push_back(texts.columnNames[field]);
+  double days = 0, amount = 0;
+  for (const Person& person : people) {
+    auto& row = grid.emplace_back();
+    for (Field field : columns) row.push_back(FieldText(field, person, texts));
+    days += person.days;
+    amount += person.rate * person.days;
+  }
+  grid.push_back({texts.total, DaysText(days), DaysText(amount)});
+  return grid;
 }
 
 // The institution's name stands in cell (1, 2); 0 is the leading institution.
@@ -163,6 +227,8 @@ class PlanWriter {
     Add("HeadingII5", cat_.HeadingII5, {Paragraph(texts_.prose)});
     Add("HeadingII6", cat_.HeadingII6, {Paragraph(texts_.prose)});
     Add("HeadingII7", cat_.HeadingII7, {Table(ScheduleTable(plan_))});
+    Add("HeadingII8", cat_.HeadingII8, {});
+    Add("HeadingII81", cat_.HeadingII81, PersonnelEntries());
     return std::move(document_);
   }
 
@@ -180,6 +246,26 @@ class PlanWriter {
     for (int n = 1; n <= plan_.participants; ++n) {
       body.push_back(Paragraph(cat_.LblParticipantInstitution + std::to_string(n)));
       body.push_back(Table(InstitutionTable(texts_, n)));
+    }
+    return body;
+  }
+
+  // Per institution its label line, then per category its caption and its table.
+  std::vector<Block> PersonnelEntries() const {
+    auto staff = plan_.personnel;
+    if (staff.empty()) staff.assign(plan_.participants + 1, DefaultStaff(plan_.russian));
+    std::vector<Block> body;
+    for (std::size_t n = 0; n < staff.size(); ++n) {
+      const std::string number = std::to_string(n);
+      body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + texts_.leading
+                                      : cat_.LblParticipantInstitution + number + ": " +
+                                            texts_.institute + number));
+      for (int c = 0; c < 4; ++c) {
+        const auto& people = staff[n].categories[c];
+        if (people.empty()) continue;
+        body.push_back(Paragraph(texts_.captions[c]));
+        body.push_back(Table(StaffTable(c, people, texts_)));
+      }
     }
     return body;
   }
@@ -215,11 +301,11 @@ Section& WorkPlanDocument::operator[](const std::string& id) {
   return sections[IndexOf(id)];
 }
 
-CellGrid& WorkPlanDocument::TableOf(const std::string& id) {
+CellGrid& WorkPlanDocument::TableOf(const std::string& id, int nth) {
   for (auto& block : Body(id)) {
-    if (block.IsTable()) return block.cells;
+    if (block.IsTable() && --nth == 0) return block.cells;
   }
-  throw std::out_of_range("no table in section " + id);
+  throw std::out_of_range("no such table in section " + id);
 }
 
 std::string& WorkPlanDocument::Cell(const std::string& id, int row, int column) {
@@ -228,6 +314,10 @@ std::string& WorkPlanDocument::Cell(const std::string& id, int row, int column) 
 
 void WorkPlanDocument::Remove(const std::string& id) {
   sections.erase(sections.begin() + IndexOf(id));
+}
+
+void WorkPlanDocument::EndAfter(const std::string& id) {
+  sections.resize(IndexOf(id) + 1);
 }
 
 void WorkPlanDocument::MoveBefore(const std::string& id, const std::string& beforeId) {
@@ -251,8 +341,29 @@ void WorkPlanDocument::Save(const std::string& path) const {
   docx.Save(path);
 }
 
+// Every category filled; the rates and day counts stay within the norms for projects of
+// 3 months and more.
+InstitutionStaff DefaultStaff(bool ru) {
+  return {{{{{ru ? "А. Иванов" : "A. Ivanov", ru ? "Руководитель" : "Leader", "1.2, 4.9", 30, 50}},
+            {{ru ? "Б. Петров" : "B. Petrov", ru ? "Инженер" : "Engineer", "", 25, 40.5},
+             {ru ? "В. Сидорова" : "V. Sidorova", ru ? "Аналитик" : "Analyst", "", 20, 30}},
+            {{ru ? "Г. Смирнов" : "G. Smirnov", ru ? "Техник" : "Technician", "", 15, 20}},
+            {{"", ru ? "Консультант" : "Consultant", "", 35, 5}}}}};
+}
+
 WorkPlanDocument BuildWorkPlan(const WorkPlan& plan) {
   return PlanWriter(plan).Write();
+}
+
+WorkPlanDocument PlanWithPersonnelMistakes() {
+  WorkPlan plan;
+  plan.personnel.assign(3, DefaultStaff(false));
+  plan.personnel[1].categories[1][1].rate = 36;
+  auto doc = BuildWorkPlan(plan);
+  doc.TableOf("HeadingII81", 2)[1][6] = "1012.51";
+  doc.TableOf("HeadingII81", 5)[1][3] = "6.1";
+  doc.TableOf("HeadingII81", 12)[1][0] = "None";
+  return doc;
 }
 
 CellGrid ScheduleTable(const WorkPlan& plan) {

@@ -3,6 +3,7 @@
 // thing in (drop or move a heading, rewrite a line, change a cell) before saving.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -38,6 +39,21 @@ struct ScheduleTask {
   std::vector<double> days;
 };
 
+// A person of the personnel commitments. Category IV rows have no name; a count of
+// persons in the first row of a category IV table makes it the five-column one.
+struct Person {
+  std::string name, function, weapon;  // weapon: the expertise codes, category I only
+  double rate = 0, days = 0;
+  int persons = 0;
+};
+
+// The people of one institution in categories I to IV; a category without people has
+// neither caption nor table.
+struct InstitutionStaff {
+  std::array<std::vector<Person>, 4> categories;
+};
+InstitutionStaff DefaultStaff(bool russian);
+
 struct WorkPlan {
   bool russian = false;
   std::string projectNumber = "1234";
@@ -45,6 +61,9 @@ struct WorkPlan {
   int months = 24;                       // the duration line and the schedule's quarters
   bool partnersTable = false;            // section 4.2 holds a table rather than text
   std::vector<ScheduleTask> schedule{};  // empty: a default of three tasks
+  // Institutions 0 (leading) to size - 1 of section 8.1; empty: the default staff for
+  // every institution.
+  std::vector<InstitutionStaff> personnel{};
 
   int Quarters() const { return (months + 2) / 3; }
 };
@@ -56,11 +75,12 @@ class WorkPlanDocument {
 
   Section& operator[](const std::string& id);
   std::vector<Block>& Body(const std::string& id) { return (*this)[id].body; }
-  // The first table of a section; cell (row, column) from 1 as the checks count them.
-  CellGrid& TableOf(const std::string& id);
+  // The nth table of a section; cell (row, column) from 1 as the checks count them.
+  CellGrid& TableOf(const std::string& id, int nth = 1);
   std::string& Cell(const std::string& id, int row, int column);
 
   void Remove(const std::string& id);
+  void EndAfter(const std::string& id);  // drops the sections after it
   void MoveBefore(const std::string& id, const std::string& beforeId);
   void Save(const std::string& path) const;
 
@@ -69,6 +89,12 @@ class WorkPlanDocument {
 };
 
 WorkPlanDocument BuildWorkPlan(const WorkPlan& plan = {});
+
+// The default plan with personnel mistakes of each colour: an amount that does not
+// agree (leading institution, category II, row 2), an unknown weapon expertise code
+// (participant 1, category I), a daily rate above the norm (participant 1, category II,
+// row 3) and the keyword inside a table (participant 2, category IV).
+WorkPlanDocument PlanWithPersonnelMistakes();
 
 // The technical schedule of the plan as a table: a heading row, for each task its task
 // row, its subtask rows and its person-days row, then the totals row.
