@@ -60,12 +60,7 @@ class ScheduleTest : public ::testing::Test {
     return Parse(doc, 4, russian);
   }
 
-  Marks MarkedCells() {
-    Marks marks;
-    for (const auto& m : ctx().Document.MarkedCells)
-      marks.emplace_back(m.table, m.row, m.column, m.colour);
-    return marks;
-  }
+  Marks MarkedCells() { return run().MarkedCells(); }
   PhaseRun& run() { return *run_; }
   validate::RunContext& ctx() { return run_->ctx; }
 
@@ -102,7 +97,10 @@ TEST_F(ScheduleTest, NoUsableTable) {
       {"no section", "Section missing : 7. Technical Schedule",
        [](auto& d) { d.Remove("HeadingII7"); }},
       {"no table", "Table missing : 7. Technical Schedule",
-       [](auto& d) { d.Body("HeadingII7") = {Paragraph("To follow.")}; }},
+       [](auto& d) {
+         d.Body("HeadingII7") = {Paragraph("To follow.")};
+         d.Remove("HeadingII9");  // no table after the section either
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -120,6 +118,7 @@ TEST_F(ScheduleTest, TableOfALaterSectionIsTakenAsTheSchedule) {
   const WorkPlan plan = FourQuarterPlan();
   auto doc = BuildWorkPlan(plan);
   doc.Body("HeadingII7") = {Paragraph("See section 8.")};
+  doc.Remove("HeadingII9");
   doc.sections.push_back({"HeadingII8", "8. Personnel Commitments", {Table(ScheduleTable(plan))}});
   EXPECT_TRUE(Parse(doc, 4));
   EXPECT_DOUBLE_EQ(ctx().ScheduleTotalDays, 20 + 18 + 4);

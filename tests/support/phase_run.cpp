@@ -63,6 +63,14 @@ std::string PhaseRun::LogText() const {
   return ReadFileBytes(dir / "kv.log");
 }
 
+std::vector<std::tuple<int, int, int, int>> PhaseRun::MarkedCells(int tableOffset) const {
+  std::vector<std::tuple<int, int, int, int>> marks;
+  for (const auto& m : ctx.Document.MarkedCells) {
+    marks.emplace_back(m.table - tableOffset, m.row, m.column, m.colour);
+  }
+  return marks;
+}
+
 std::map<std::string, std::string> PackageEntries(const std::string& path) {
   int error = 0;
   std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error),

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "report/run_log.h"
@@ -30,6 +31,9 @@ class PhaseRun {
   std::vector<std::string> Errors() const;
   std::vector<std::string> Warnings() const;
   std::string LogText() const;
+  // The marked cells in order as (table, row, column, colour), the table's number in the
+  // document less tableOffset.
+  std::vector<std::tuple<int, int, int, int>> MarkedCells(int tableOffset = 0) const;
 
   TempDir dir;
   report::RunLog log;
