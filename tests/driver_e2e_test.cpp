@@ -264,10 +264,11 @@ TEST_F(DriverEndToEnd, CleanPlanLeavesNoCopyAndExits0) {
                            ? "DO Ruvaveruz 1.2.4: Проверка завершена\nОшибок не обнаружено\n"
                              "Предупреждений нет\n"
                            : "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\n");
-    EXPECT_THAT(Log(),
-                ElementsAre(kBanner, kStart, "File: " + chosen.path, "Initializing constants...",
-                            "Initializing data...", "Validating tech schedule...",
-                            "Technical schedule parsed.", kCompleted));
+    EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "File: " + chosen.path,
+                                   "Initializing constants...", "Initializing data...",
+                                   "Validating tech schedule...", "Technical schedule parsed.",
+                                   "Validating section: 9. Financial Information",
+                                   "Financial tables parsed.", kCompleted));
     EXPECT_TRUE(Json::parse(run.out)["validated_copy"].is_null());
     chosen.ExpectUnchanged();
     fs::remove(chosen.path);
@@ -315,6 +316,39 @@ TEST_F(DriverEndToEnd, MarkedCellsAreReportedAsShadedInTheCopy) {
        {std::tuple{5, 2, "FF0000"}, {5, 10, "008000"}, {11, 2, "008000"}, {11, 10, "008000"}}) {
     EXPECT_EQ(CellFill(copy, 4, row, column), fill);
   }
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, FinancialFindingsAreReportedAndShaded) {
+  auto plan = BuildWorkPlan();
+  plan.Cell("HeadingII9", 13, 6, 2) = "n/a";  // participant 1's materials in year 1
+  const ChosenDocument chosen(dir / "1234-we.docx", plan);
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const auto report = Json::parse(run.out);
+  EXPECT_EQ(report["errors"],
+            Json({"1+2 quarters greater than year 1 values: Participant Institution 1", " (13,4)",
+                  "Table contains errors: Estimated Aggregated Expenditures by Participant "
+                  "Institution 1",
+                  "Unrecognizable or misplaced text in cells (13,6)",
+                  "Incorrect values in cells (27,6) (13,10)"}));
+  EXPECT_TRUE(report["warnings"].empty() && report["info"].empty());
+  const int table = plan.TableNumber("HeadingII9") + 2;  // Table 1-2
+  Json marked = Json::array();
+  const std::string copy = dir / "1234-we-validated.docx";
+  for (const auto& [row, column, colour, fill] : {std::tuple{13, 6, "red", "FF0000"},
+                                                  {27, 6, "green", "008000"},
+                                                  {13, 4, "green", "008000"},
+                                                  {13, 10, "green", "008000"}}) {
+    marked.push_back({{"table", table}, {"row", row}, {"column", column}, {"colour", colour}});
+    EXPECT_EQ(CellFill(copy, table, row, column), fill);
+  }
+  EXPECT_EQ(report["marked_cells"], marked);
+  const auto log = Log();
+  EXPECT_THAT(
+      Strings(std::find(log.begin(), log.end(), "Financial tables contain errors.") - 1, log.end()),
+      ElementsAre("Validating section: 9. Financial Information",
+                  "Financial tables contain errors.", "5 errors found", kCompleted));
   chosen.ExpectUnchanged();
 }
 

@@ -7,6 +7,7 @@
 
 #include "report/run_log.h"
 #include "validate/file_name.h"
+#include "validate/financial.h"
 #include "validate/schedule.h"
 #include "validate/structure.h"
 #include "word/document_access.h"
@@ -88,10 +89,11 @@ struct TableParser {
 };
 
 // The table parsers in document order. The parsers of the personnel commitments (2),
-// the financial tables (3), the procurement tables (4) and the other direct costs (5)
-// join this list as they are written.
+// the procurement tables (4) and the other direct costs (5) join this list as they are
+// written.
 constexpr TableParser kTableParsers[] = {
     {1, validate::ParseTechnicalSchedule},
+    {3, validate::ParseFinancialTables},
 };
 
 // Runs the parsers while fewer than 50 errors are listed; true when the limit was

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
@@ -45,6 +46,26 @@ TEST(DriverDoc, FindingsInADocLandInADocCopyAndACleanDocLeavesNone) {
     EXPECT_EQ(paragraphs[2], "Warnings:");
     EXPECT_EQ(paragraphs[3], "Project duration below 6 months");
   }
+}
+
+TEST(DriverDoc, FinancialFindingsInADocAreThoseOfTheDocx) {
+  TempDir docxDir, docDir;
+  auto plan = BuildWorkPlan();
+  plan.Cell("HeadingII9", 13, 6, 2) = "n/a";
+  const std::string docx = docxDir / "1234-we.docx";
+  plan.Save(docx);
+  const auto doc = word::ConvertDocument(docx, "doc", docDir.path().string(), 180s);
+  const std::string docxBytes = ReadFileBytes(docx), docBytes = ReadFileBytes(doc.output);
+  const auto fromDocx =
+      nlohmann::json::parse(RunKv({docxDir.path().string(), {"--json", docx}, {}, ""}).out);
+  const auto fromDoc =
+      nlohmann::json::parse(RunKv({docDir.path().string(), {"--json", doc.output}, {}, ""}).out);
+  EXPECT_EQ(fromDoc["errors"].size(), 5u);
+  for (const char* key : {"errors", "warnings", "info", "marked_cells"}) {
+    EXPECT_EQ(fromDoc[key], fromDocx[key]) << key;
+  }
+  EXPECT_EQ(ReadFileBytes(docx), docxBytes);
+  EXPECT_EQ(ReadFileBytes(doc.output), docBytes);
 }
 
 }  // namespace
