@@ -184,8 +184,8 @@ class FinancialParser {
   }
 
   // Grants are provided in kind only, and so is travel outside the CIS. CIS travel is
-  // paid by the recipient, except in the special series, where a project without
-  // personnel of its own gets it in kind only.
+  // paid by the recipient; in the special series it may be either, and a project
+  // without personnel of its own gets it in kind only.
   bool MustBeEmpty(int row, bool recipient) const {
     if (row >= 4 && row <= 8) return recipient;
     if (row == 24) return recipient;
@@ -195,8 +195,8 @@ class FinancialParser {
     return false;
   }
 
-  // Reads one amount column into values; the overhead is read only where it belongs,
-  // the recipient totals column, for which overhead is given.
+  // Reads one amount column into values. Overhead is given only for the recipient's
+  // totals column, the one column that holds the overhead.
   bool ReadFinancialColumn(int column, std::span<double, kInKind> values, double* overhead) {
     const bool recipient = column % 2 == 0;
     std::string red, green;
@@ -205,9 +205,11 @@ class FinancialParser {
       const double v = Number(row, column);
       if (row == 10 || row == 16 || row == 23) groupSum = 0;
       if (line == Line::Overhead) {
-        if (overhead == nullptr ? v > 0 : v < 0) {
+        if (overhead == nullptr) {
+          if (v > 0) red += Mark(row, column, word::wdRed);  // an amount out of its column
+        } else if (v < 0) {
           red += Mark(row, column, word::wdRed);
-        } else if (overhead != nullptr) {
+        } else {
           *overhead = v;
           grandSum += v;
         }

@@ -283,7 +283,7 @@ class PlanWriter {
   // each under its number and its header.
   std::vector<Block> FinancialTables() const {
     const int years = plan_.Years();
-    const std::size_t institutions = plan_.participants == 0 ? 1 : plan_.participants + 1;
+    const std::size_t institutions = plan_.participants + 1;
     const std::size_t tables = plan_.participants == 0 ? 1 : institutions + 1;
     std::vector<Amounts> amounts(tables,
                                  Amounts(kTotalRow + 1, std::vector<double>(2 * years + 8)));
