@@ -36,6 +36,8 @@ struct AmountRow {
   Line line;
 };
 
+// The rows read in every amount column, in reading order; rows 9, 15 and 22 are group
+// captions.
 constexpr AmountRow kAmountRows[] = {
     {4, 2, Line::Detail},     {5, 3, Line::Detail},     {6, 4, Line::Detail},
     {7, 5, Line::Detail},     {8, 1, Line::Subtotal},   {10, 7, Line::Detail},
