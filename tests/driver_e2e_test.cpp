@@ -25,6 +25,7 @@ using ::testing::Not;
 using ::testing::StartsWith;
 using Strings = std::vector<std::string>;
 using Json = nlohmann::json;
+using namespace std::string_literals;
 
 const std::string kBanner = "DO Ruvaveruz 1.2.4", kStart = "Validation start: <date>",
                   kCompleted = "Validation completed: <date>",
@@ -264,11 +265,13 @@ TEST_F(DriverEndToEnd, CleanPlanLeavesNoCopyAndExits0) {
                            ? "DO Ruvaveruz 1.2.4: Проверка завершена\nОшибок не обнаружено\n"
                              "Предупреждений нет\n"
                            : "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\n");
-    EXPECT_THAT(Log(),
-                ElementsAre(kBanner, kStart, "File: " + chosen.path, "Initializing constants...",
-                            "Initializing data...", "Validating tech schedule...",
-                            "Technical schedule parsed.", "Validating personnel commitments...",
-                            "Personnel commitments parsed.", kCompleted));
+    EXPECT_THAT(
+        Log(),
+        ElementsAre(kBanner, kStart, "File: " + chosen.path, "Initializing constants...",
+                    "Initializing data...", "Validating tech schedule...",
+                    "Technical schedule parsed.", "Validating personnel commitments...",
+                    "Personnel commitments parsed.", "Validating section: 9. Financial Information",
+                    "Financial tables parsed.", kCompleted));
     EXPECT_TRUE(Json::parse(run.out)["validated_copy"].is_null());
     chosen.ExpectUnchanged();
     fs::remove(chosen.path);
@@ -295,27 +298,46 @@ TEST_F(DriverEndToEnd, WarningsOnlyAreTypedWithoutInformationAndBoxSaysNoErrors)
   chosen.ExpectUnchanged();
 }
 
+// Findings of the schedule and of the financial tables, in the order of the phases.
 TEST_F(DriverEndToEnd, MarkedCellsAreReportedAsShadedInTheCopy) {
   auto plan = BuildWorkPlan();
-  plan.Cell("HeadingII7", 5, 2) = "abc";  // days of the first task's person-days row
+  plan.Cell("HeadingII7", 5, 2) = "abc";      // days of the first task's person-days row
+  plan.Cell("HeadingII9", 13, 6, 2) = "n/a";  // participant 1's materials in year 1
   const ChosenDocument chosen(dir / "1234-we.docx", plan);
   const KvRun run = Run({"--json", chosen.path});
   EXPECT_EQ(run.status, 1) << run.err;
   const auto report = Json::parse(run.out);
-  EXPECT_EQ(report["errors"], Json({"Table contains errors: 7. Technical Schedule",
-                                    "Unrecognizable or misplaced text in cells (5,2)",
-                                    "Incorrect values in cells (5,10) (11,2) (11,10)"}));
+  EXPECT_EQ(report["errors"],
+            Json({"Table contains errors: 7. Technical Schedule",
+                  "Unrecognizable or misplaced text in cells (5,2)",
+                  "Incorrect values in cells (5,10) (11,2) (11,10)",
+                  "1+2 quarters greater than year 1 values: Participant Institution 1", " (13,4)",
+                  "Table contains errors: Estimated Aggregated Expenditures by Participant "
+                  "Institution 1",
+                  "Unrecognizable or misplaced text in cells (13,6)",
+                  "Incorrect values in cells (27,6) (13,10)"}));
+  EXPECT_TRUE(report["warnings"].empty() && report["info"].empty());
   // The schedule is the fourth table of the plan.
-  EXPECT_EQ(report["marked_cells"], Json::parse(R"([
-      {"table":4,"row":5,"column":2,"colour":"red"},
-      {"table":4,"row":5,"column":10,"colour":"green"},
-      {"table":4,"row":11,"column":2,"colour":"green"},
-      {"table":4,"row":11,"column":10,"colour":"green"}])"));
+  const int table12 = plan.TableNumber("HeadingII9") + 2;
+  Json marked = Json::array();
   const std::string copy = dir / "1234-we-validated.docx";
-  for (const auto& [row, column, fill] :
-       {std::tuple{5, 2, "FF0000"}, {5, 10, "008000"}, {11, 2, "008000"}, {11, 10, "008000"}}) {
-    EXPECT_EQ(CellFill(copy, 4, row, column), fill);
+  for (const auto& [table, row, column, colour] : {std::tuple{4, 5, 2, "red"},
+                                                   {4, 5, 10, "green"},
+                                                   {4, 11, 2, "green"},
+                                                   {4, 11, 10, "green"},
+                                                   {table12, 13, 6, "red"},
+                                                   {table12, 27, 6, "green"},
+                                                   {table12, 13, 4, "green"},
+                                                   {table12, 13, 10, "green"}}) {
+    marked.push_back({{"table", table}, {"row", row}, {"column", column}, {"colour", colour}});
+    EXPECT_EQ(CellFill(copy, table, row, column), colour == "red"s ? "FF0000" : "008000");
   }
+  EXPECT_EQ(report["marked_cells"], marked);
+  const auto log = Log();
+  EXPECT_THAT(
+      Strings(std::find(log.begin(), log.end(), "Financial tables contain errors.") - 1, log.end()),
+      ElementsAre("Validating section: 9. Financial Information",
+                  "Financial tables contain errors.", "8 errors found", kCompleted));
   chosen.ExpectUnchanged();
 }
 
@@ -354,10 +376,12 @@ TEST_F(DriverEndToEnd, PersonnelMistakesAreListedInTableOrderAndShaded) {
     EXPECT_EQ(CellFill(copy, table, row, column), fill);
   }
   const auto log = Log();
-  EXPECT_THAT(Strings(std::find(log.begin(), log.end(), "Technical schedule parsed."), log.end()),
-              ElementsAre("Technical schedule parsed.", "Validating personnel commitments...",
-                          "Personnel commitments contain errors.", "5 errors found", "1 warnings",
-                          "1 info messages", kCompleted));
+  EXPECT_THAT(
+      Strings(std::find(log.begin(), log.end(), "Technical schedule parsed."), log.end()),
+      ElementsAre("Technical schedule parsed.", "Validating personnel commitments...",
+                  "Personnel commitments contain errors.",
+                  "Validating section: 9. Financial Information", "Financial tables parsed.",
+                  "5 errors found", "1 warnings", "1 info messages", kCompleted));
   chosen.ExpectUnchanged();
 }
 

@@ -39,6 +39,7 @@ TEST(DurationRules, DecideWhetherTheTablesAreChecked) {
     WorkPlan plan;
     plan.russian = c.fileName.find("-wr") != std::string::npos;
     plan.months = c.months;
+    plan.cisTravelInKind = c.fileName.starts_with("CI-");
     const std::string path = dir / c.fileName;
     BuildWorkPlan(plan).Save(path);
     const std::string bytes = ReadFileBytes(path);

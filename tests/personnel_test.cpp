@@ -192,7 +192,7 @@ TEST_F(PersonnelTest, OneCellChanged) {
     plan.personnel.assign(3, DefaultStaff(false));
     plan.personnel[0].categories[3][0].persons = 1;
     auto doc = BuildWorkPlan(plan);
-    auto& table = doc.TableOf("HeadingII81", c.category);
+    auto& table = doc.TableOf("HeadingII81", c.category - 1);
     if (c.row == 0) table.resize(1);
     // Row 1: a column less in every row but the totals row.
     for (size_t r = 0; c.row == 1 && r + 1 < table.size(); ++r) table[r].erase(table[r].begin());
@@ -215,7 +215,7 @@ TEST_F(PersonnelTest, OneCellChanged) {
   const WorkPlan russian{.russian = true};
   for (const std::string text : {"НЕТ", "Нет данных"}) {
     auto doc = BuildWorkPlan(russian);
-    doc.TableOf("HeadingII81", 2)[1][0] = text;
+    doc.TableOf("HeadingII81", 1)[1][0] = text;
     EXPECT_TRUE(Parse(doc, russian));
     EXPECT_EQ(run().Info(), text == "НЕТ"
                                 ? Strings{"8. Участие персонала, Головной Институт, "

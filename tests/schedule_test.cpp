@@ -58,7 +58,7 @@ class ScheduleTest : public ::testing::Test {
     return Parse(doc, 4, russian);
   }
 
-  Marks MarkedCells() { return run_->MarkedCells(); }
+  Marks MarkedCells() { return run().MarkedCells(); }
   PhaseRun& run() { return *run_; }
   validate::RunContext& ctx() { return run_->ctx; }
 

@@ -7,6 +7,7 @@
 
 #include "report/run_log.h"
 #include "validate/file_name.h"
+#include "validate/financial.h"
 #include "validate/personnel.h"
 #include "validate/schedule.h"
 #include "validate/structure.h"
@@ -88,12 +89,12 @@ struct TableParser {
   bool (*parse)(RunContext&);
 };
 
-// The table parsers in document order. The parsers of the financial tables (3), the
-// procurement tables (4) and the other direct costs (5) join this list as they are
-// written.
+// The table parsers in document order. The parsers of the procurement tables (4) and the
+// other direct costs (5) join this list as they are written.
 constexpr TableParser kTableParsers[] = {
     {1, validate::ParseTechnicalSchedule},
     {2, validate::ParsePersonnelCommitments},
+    {3, validate::ParseFinancialTables},
 };
 
 // Runs the parsers while fewer than 50 errors are listed; true when the limit was

@@ -67,5 +67,25 @@ TEST(DriverDoc, PersonnelFindingsOfADocAreThoseOfItsDocx) {
     EXPECT_EQ(reports[1][key], reports[0][key]) << key;
 }
 
+TEST(DriverDoc, FinancialFindingsInADocAreThoseOfTheDocx) {
+  TempDir docxDir, docDir;
+  auto plan = BuildWorkPlan();
+  plan.Cell("HeadingII9", 13, 6, 2) = "n/a";
+  const std::string docx = docxDir / "1234-we.docx";
+  plan.Save(docx);
+  const auto doc = word::ConvertDocument(docx, "doc", docDir.path().string(), 180s);
+  const std::string docxBytes = ReadFileBytes(docx), docBytes = ReadFileBytes(doc.output);
+  const auto fromDocx =
+      nlohmann::json::parse(RunKv({docxDir.path().string(), {"--json", docx}, {}, ""}).out);
+  const auto fromDoc =
+      nlohmann::json::parse(RunKv({docDir.path().string(), {"--json", doc.output}, {}, ""}).out);
+  EXPECT_EQ(fromDoc["errors"].size(), 5u);
+  for (const char* key : {"errors", "warnings", "info", "marked_cells"}) {
+    EXPECT_EQ(fromDoc[key], fromDocx[key]) << key;
+  }
+  EXPECT_EQ(ReadFileBytes(docx), docxBytes);
+  EXPECT_EQ(ReadFileBytes(doc.output), docBytes);
+}
+
 }  // namespace
 }  // namespace kv::testing

@@ -47,12 +47,6 @@ bool PhaseRun::Open(const WorkPlanDocument& plan, const std::string& fileName) {
   return word::OpenDocumentSession(ctx.Document, dir / fileName);
 }
 
-std::string PhaseRun::SaveCopyAndClose(const std::string& fileName) {
-  ctx.Document.WordApp->SaveAs(dir / fileName);
-  word::CloseDocumentSession(ctx.Document);
-  return dir / fileName;
-}
-
 std::vector<std::string> PhaseRun::Errors() const {
   return Lines(ctx.Messages.ErrorList);
 }
@@ -62,10 +56,11 @@ std::vector<std::string> PhaseRun::Warnings() const {
 std::vector<std::string> PhaseRun::Info() const {
   return Lines(ctx.Messages.InfoList);
 }
-Marks PhaseRun::MarkedCells() const {
+Marks PhaseRun::MarkedCells(int tableOffset) const {
   Marks marks;
-  for (const auto& m : ctx.Document.MarkedCells)
-    marks.emplace_back(m.table, m.row, m.column, m.colour);
+  for (const auto& m : ctx.Document.MarkedCells) {
+    marks.emplace_back(m.table - tableOffset, m.row, m.column, m.colour);
+  }
   return marks;
 }
 std::string PhaseRun::LogText() const {

@@ -29,13 +29,13 @@ class PhaseRun {
 
   // Saves the plan as `fileName` in the private folder and opens it.
   bool Open(const WorkPlanDocument& plan, const std::string& fileName = "plan.docx");
-  // Saves the document as it stands (shading included) and closes the session.
-  std::string SaveCopyAndClose(const std::string& fileName = "copy.docx");
 
   std::vector<std::string> Errors() const;
   std::vector<std::string> Warnings() const;
   std::vector<std::string> Info() const;
-  Marks MarkedCells() const;
+  // The marked cells in order as (table, row, column, colour), the table's number in the
+  // document less tableOffset.
+  Marks MarkedCells(int tableOffset = 0) const;
   std::string LogText() const;
 
   TempDir dir;

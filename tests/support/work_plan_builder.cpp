@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <stdexcept>
 
 #include "report/run_log.h"
@@ -23,7 +24,8 @@ text::TextCatalogue CatalogueFor(bool russian) {
 struct PlanTexts {
   std::string title, projectTitle, manager, collaboratorsHeading, collaborators, none, location,
       backgroundHeading, prose, name, city, partner, country, scheduleLabel, quarter, total,
-      leading, institute, cityName, monthsOne, monthsFew, monthsMany, year, degree;
+      leading, institute, cityName, monthsOne, monthsFew, monthsMany, firstHalf, year, overhead,
+      birthYear, degree;
   std::array<std::string, 4> captions;     // personnel categories I to IV
   std::array<std::string, 9> columnNames;  // of the personnel tables, in Field order
 };
@@ -53,7 +55,10 @@ PlanTexts TextsFor(bool ru) {
   t.monthsOne = ru ? " месяц" : " months";
   t.monthsFew = ru ? " месяца" : " months";
   t.monthsMany = ru ? " месяцев" : " months";
-  t.year = "1970";
+  t.firstHalf = ru ? "Кварталы 1-2" : "Quarters 1-2";
+  t.year = ru ? "Год " : "Year ";
+  t.overhead = ru ? "Накладные расходы" : "Overhead";
+  t.birthYear = "1970";
   t.degree = ru ? "к.т.н." : "PhD";
   if (ru) {
     t.captions = {"Категория I (Оружейные ученые и специалисты)",
@@ -143,19 +148,30 @@ std::string ParagraphXml(const std::string& text) {
   return xml + "</w:r></w:p>";
 }
 
-// A row shorter than the widest (a totals row) has its first cell span the difference.
-TableSpec TableXmlSpec(const CellGrid& cells) {
-  std::size_t columns = 0;
-  for (const auto& row : cells) columns = std::max(columns, row.size());
+// Cells span the grid columns the block gives them; a row narrower than the widest (a
+// totals row) has its first cell span the difference.
+TableSpec TableXmlSpec(const Block& block) {
   TableSpec table;
-  for (const auto& row : cells) {
+  for (std::size_t r = 0; r < block.cells.size(); ++r) {
     auto& specRow = table.rows.emplace_back();
-    for (const auto& text : row) {
+    for (std::size_t c = 0; c < block.cells[r].size(); ++c) {
       CellSpec cell;
-      cell.rawContentXml = ParagraphXml(text);
+      cell.rawContentXml = ParagraphXml(block.cells[r][c]);
+      if (r < block.gridSpans.size() && c < block.gridSpans[r].size()) {
+        cell.gridSpan = block.gridSpans[r][c];
+      }
       specRow.push_back(cell);
     }
-    if (!specRow.empty()) specRow[0].gridSpan += static_cast<int>(columns - row.size());
+  }
+  const auto width = [](const std::vector<CellSpec>& row) {
+    int columns = 0;
+    for (const auto& cell : row) columns += cell.gridSpan;
+    return columns;
+  };
+  int columns = 0;
+  for (const auto& row : table.rows) columns = std::max(columns, width(row));
+  for (auto& row : table.rows) {
+    if (!row.empty()) row[0].gridSpan += columns - width(row);
   }
   return table;
 }
@@ -172,7 +188,7 @@ const std::vector<Field> kStaffColumns[] = {
 
 std::string FieldText(Field field, const Person& p, const PlanTexts& texts) {
   // clang-format off
-  const std::string values[] = {std::to_string(p.persons), p.name, texts.year, texts.degree,
+  const std::string values[] = {std::to_string(p.persons), p.name, texts.birthYear, texts.degree,
                                 p.weapon, p.function, DaysText(p.rate), DaysText(p.days),
                                 DaysText(p.rate * p.days)};
   // clang-format on
@@ -193,6 +209,88 @@ CellGrid StaffTable(int category, const std::vector<Person>& people, const PlanT
   }
   grid.push_back({texts.total, DaysText(days), DaysText(amount)});
   return grid;
+}
+
+// The amounts of a financial table by row and column, both counted from 1.
+using Amounts = std::vector<std::vector<double>>;
+constexpr int kOverheadRow = 26, kTotalRow = 27;
+
+std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
+  const auto grants = n < plan.grants.size() ? plan.grants[n] : std::array{1200., 900., 600., 300.};
+  std::vector<ExpenseLine> lines = {{10, 3000}, {11, 1000},         {13, 800}, {14, 40},
+                                    {16, 100},  {17, 150},          {18, 500}, {19, 60},
+                                    {20, 90},   {kOverheadRow, 250}};
+  for (int c = 0; c < 4; ++c) lines.push_back({4 + c, 0, grants[c]});
+  lines.push_back(plan.cisTravelInKind ? ExpenseLine{23, 0, 400} : ExpenseLine{23, 400});
+  if (n < plan.expenses.size())
+    lines.insert(lines.end(), plan.expenses[n].begin(), plan.expenses[n].end());
+  return lines;
+}
+
+// Each line in the columns of quarters 1 and 2, of each year and of the total.
+void AddExpenses(Amounts& amounts, const std::vector<ExpenseLine>& lines, int years) {
+  for (const auto& line : lines) {
+    auto& row = amounts.at(line.row);
+    for (int kind : {0, 1}) {
+      const double yearly = kind == 0 ? line.recipient : line.inKind;
+      row[2 * years + 6 + kind] += years * yearly;
+      if (line.row == kOverheadRow) continue;
+      row[4 + kind] += line.firstHalf * yearly;
+      for (int p = 1; p <= years; ++p) row[4 + 2 * p + kind] += yearly;
+    }
+  }
+}
+
+// Every subtotal and the total of each column, from the lines they add up.
+void AddUpColumns(Amounts& amounts) {
+  const std::map<int, std::vector<int>> sums = {{8, {4, 5, 6, 7}},
+                                                {12, {10, 11}},
+                                                {21, {16, 17, 18, 19, 20}},
+                                                {25, {23, 24}},
+                                                {kTotalRow, {8, 12, 13, 14, 21, 25, 26}}};
+  for (std::size_t c = 4; c < amounts[0].size(); ++c) {
+    for (const auto& [row, lines] : sums) {
+      for (int line : lines) amounts[row][c] += amounts[line][c];
+    }
+  }
+}
+
+// Three heading rows, the lines 4 to 27 (group captions 9, 15 and 22 without amounts),
+// and the last row with one merged cell per period and one for the whole table.
+Block FinancialGrid(const Amounts& amounts, int years, const text::TextCatalogue& cat,
+                    const PlanTexts& texts) {
+  const int columns = 2 * years + 7;
+  // The labels of rows 4 to 27; group captions stay empty.
+  // clang-format off
+  const std::vector<std::string> labels = {
+      cat.CatGrantsI, cat.CatGrantsII, cat.CatGrantsIII, cat.CatGrantsIV, cat.LblSubtotal, "",
+      cat.CatCapitalEquipment, cat.CatNonCapitalEquipment, cat.LblSubtotal, cat.CatMaterials,
+      cat.CatBankFees, "", cat.CatTechnologicalEnergy, cat.CatCommunications, cat.CatSubcontracts,
+      cat.CatLogistics, cat.CatOtherDirectCosts, cat.LblSubtotal, "", cat.CatCisTravel,
+      cat.CatNonCisTravel, cat.LblSubtotal, texts.overhead, cat.LblTotal};
+  // clang-format on
+  CellGrid grid(3, std::vector<std::string>(columns));
+  for (int p = 0; p <= years + 1; ++p) {
+    grid[0][3 + 2 * p] = p == 0       ? texts.firstHalf
+                         : p <= years ? texts.year + std::to_string(p)
+                                      : texts.total;
+    grid[1][3 + 2 * p] = "(1)";
+    grid[1][4 + 2 * p] = "(2)";
+  }
+  for (int row = 4; row <= kTotalRow; ++row) {
+    auto& cells = grid.emplace_back(columns);
+    cells[1] = labels.at(row - 4);
+    if (cells[1].empty()) continue;
+    for (int c = 4; c <= columns; ++c) cells[c - 1] = DaysText(amounts[row][c]);
+  }
+  grid.push_back({"", cat.LblTotal, ""});
+  std::vector<std::vector<int>> spans(kTotalRow);
+  spans.push_back({1, 1, 1});
+  for (int c = 4; c <= columns; c += 2) {
+    grid.back().push_back(DaysText(amounts[kTotalRow][c] + amounts[kTotalRow][c + 1]));
+    spans.back().push_back(2);
+  }
+  return Table(grid, spans);
 }
 
 // The institution's name stands in cell (1, 2); 0 is the leading institution.
@@ -229,6 +327,7 @@ class PlanWriter {
     Add("HeadingII7", cat_.HeadingII7, {Table(ScheduleTable(plan_))});
     Add("HeadingII8", cat_.HeadingII8, {});
     Add("HeadingII81", cat_.HeadingII81, PersonnelEntries());
+    Add("HeadingII9", cat_.HeadingII9, FinancialTables());
     return std::move(document_);
   }
 
@@ -275,6 +374,33 @@ class PlanWriter {
     return Table({{texts_.partner, texts_.country}, {texts_.collaborators, "Norway"}});
   }
 
+  // Table 1 for the whole project and, with participants, one table per institution,
+  // each under its number and its header.
+  std::vector<Block> FinancialTables() const {
+    const int years = plan_.Years();
+    const std::size_t institutions = plan_.participants + 1;
+    const std::size_t tables = plan_.participants == 0 ? 1 : institutions + 1;
+    std::vector<Amounts> amounts(tables,
+                                 Amounts(kTotalRow + 1, std::vector<double>(2 * years + 8)));
+    for (std::size_t n = 0; n < institutions; ++n) {
+      const auto lines = InstitutionExpenses(plan_, n);
+      AddExpenses(amounts[0], lines, years);
+      if (tables > 1) AddExpenses(amounts[n + 1], lines, years);
+    }
+    std::vector<Block> body;
+    for (std::size_t t = 0; t < tables; ++t) {
+      const std::string number = t == 0 ? "" : "-" + std::to_string(t);
+      const std::string header = t == 0   ? cat_.TitleRecipientBudget
+                                 : t == 1 ? cat_.TitleLeadingBudget
+                                          : cat_.TitleParticipantBudget + std::to_string(t - 1);
+      AddUpColumns(amounts[t]);
+      body.push_back(Paragraph(word::PatternToText(cat_.TitleTable1) + number));
+      body.push_back(Paragraph(word::PatternToText(header)));
+      body.push_back(FinancialGrid(amounts[t], years, cat_, texts_));
+    }
+    return body;
+  }
+
   const WorkPlan& plan_;
   const text::TextCatalogue cat_;
   const PlanTexts texts_;
@@ -286,8 +412,8 @@ class PlanWriter {
 Block Paragraph(const std::string& text) {
   return {text, {}};
 }
-Block Table(const CellGrid& cells) {
-  return {"", cells};
+Block Table(const CellGrid& cells, const std::vector<std::vector<int>>& gridSpans) {
+  return {"", cells, gridSpans};
 }
 
 std::size_t WorkPlanDocument::IndexOf(const std::string& id) const {
@@ -301,15 +427,23 @@ Section& WorkPlanDocument::operator[](const std::string& id) {
   return sections[IndexOf(id)];
 }
 
-CellGrid& WorkPlanDocument::TableOf(const std::string& id, int nth) {
+CellGrid& WorkPlanDocument::TableOf(const std::string& id, std::size_t nth) {
   for (auto& block : Body(id)) {
-    if (block.IsTable() && --nth == 0) return block.cells;
+    if (block.IsTable() && nth-- == 0) return block.cells;
   }
   throw std::out_of_range("no such table in section " + id);
 }
 
-std::string& WorkPlanDocument::Cell(const std::string& id, int row, int column) {
-  return TableOf(id).at(row - 1).at(column - 1);
+std::string& WorkPlanDocument::Cell(const std::string& id, int row, int column, std::size_t nth) {
+  return TableOf(id, nth).at(row - 1).at(column - 1);
+}
+
+int WorkPlanDocument::TableNumber(const std::string& id) const {
+  int number = 1;
+  for (std::size_t i = 0; i < IndexOf(id); ++i) {
+    for (const auto& block : sections[i].body) number += block.IsTable() ? 1 : 0;
+  }
+  return number;
 }
 
 void WorkPlanDocument::Remove(const std::string& id) {
@@ -332,7 +466,7 @@ void WorkPlanDocument::Save(const std::string& path) const {
     if (!section.heading.empty()) docx.RawParagraph(ParagraphXml(section.heading));
     for (const auto& block : section.body) {
       if (block.IsTable()) {
-        docx.Table(TableXmlSpec(block.cells));
+        docx.Table(TableXmlSpec(block));
       } else {
         docx.RawParagraph(ParagraphXml(block.text));
       }
@@ -360,9 +494,9 @@ WorkPlanDocument PlanWithPersonnelMistakes() {
   plan.personnel.assign(3, DefaultStaff(false));
   plan.personnel[1].categories[1][1].rate = 36;
   auto doc = BuildWorkPlan(plan);
-  doc.TableOf("HeadingII81", 2)[1][6] = "1012.51";
-  doc.TableOf("HeadingII81", 5)[1][3] = "6.1";
-  doc.TableOf("HeadingII81", 12)[1][0] = "None";
+  doc.TableOf("HeadingII81", 1)[1][6] = "1012.51";
+  doc.TableOf("HeadingII81", 4)[1][3] = "6.1";
+  doc.TableOf("HeadingII81", 11)[1][0] = "None";
   return doc;
 }
 

@@ -13,14 +13,16 @@ namespace kv::testing {
 // Cell texts row by row; row 0 is the table's first row.
 using CellGrid = std::vector<std::vector<std::string>>;
 
-// One paragraph, or one table of plain one-paragraph cells.
+// One paragraph, or one table of plain one-paragraph cells; a cell may span several
+// grid columns (gridSpans[row][cell], rows or cells not given span one).
 struct Block {
   std::string text;
   CellGrid cells;
+  std::vector<std::vector<int>> gridSpans{};
   bool IsTable() const { return !cells.empty(); }
 };
 Block Paragraph(const std::string& text);
-Block Table(const CellGrid& cells);
+Block Table(const CellGrid& cells, const std::vector<std::vector<int>>& gridSpans = {});
 
 // A heading line and what stands below it up to the next section. Sections are known
 // by the catalogue name of their heading ("HeadingI32", "HeadingII7"); the sections
@@ -54,6 +56,16 @@ struct InstitutionStaff {
 };
 InstitutionStaff DefaultStaff(bool russian);
 
+// An expense line of an institution's financial table: what the recipient spends and
+// what is provided in kind in each project year, of which quarters 1 and 2 hold the
+// share firstHalf of year 1. The overhead (row 26) stands in the totals column only.
+struct ExpenseLine {
+  int row;
+  double recipient = 0;
+  double inKind = 0;
+  double firstHalf = 0.5;
+};
+
 struct WorkPlan {
   bool russian = false;
   std::string projectNumber = "1234";
@@ -64,8 +76,15 @@ struct WorkPlan {
   // Institutions 0 (leading) to size - 1 of section 8.1; empty: the default staff for
   // every institution.
   std::vector<InstitutionStaff> personnel{};
+  // The financial tables, by institution (0 the leading one): the yearly grants in kind
+  // of categories I to IV (defaults for institutions not listed), and lines added to the
+  // default expense lines. Table 1 is their sum.
+  std::vector<std::array<double, 4>> grants{};
+  std::vector<std::vector<ExpenseLine>> expenses{};
+  bool cisTravelInKind = false;  // the special series' way when a project has no personnel
 
   int Quarters() const { return (months + 2) / 3; }
+  int Years() const { return (Quarters() + 3) / 4; }
 };
 
 // The plan as sections in document order, ready to be changed and saved.
@@ -75,9 +94,11 @@ class WorkPlanDocument {
 
   Section& operator[](const std::string& id);
   std::vector<Block>& Body(const std::string& id) { return (*this)[id].body; }
-  // The nth table of a section; cell (row, column) from 1 as the checks count them.
-  CellGrid& TableOf(const std::string& id, int nth = 1);
-  std::string& Cell(const std::string& id, int row, int column);
+  // The nth table of a section (0 the first); cell (row, column) from 1 as the checks
+  // count them; the number of the section's first table in the document, from 1.
+  CellGrid& TableOf(const std::string& id, std::size_t nth = 0);
+  std::string& Cell(const std::string& id, int row, int column, std::size_t nth = 0);
+  int TableNumber(const std::string& id) const;
 
   void Remove(const std::string& id);
   void EndAfter(const std::string& id);  // drops the sections after it
