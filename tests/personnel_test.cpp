@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <tuple>
 
 #include "support/phase_run.h"
@@ -31,28 +30,9 @@ std::string TableErrors(const std::string& numeral, const std::string& instituti
   return "Table contains errors: " + kH + institution + " Institution, category " + numeral;
 }
 
-class PersonnelTest : public ::testing::Test {
+class PersonnelTest : public PhaseTest<validate::ParsePersonnelCommitments> {
  protected:
-  bool Parse(const WorkPlanDocument& doc, const WorkPlan& plan = {},
-             const std::function<void(validate::RunContext&)>& setup = {}) {
-    run_ = std::make_unique<PhaseRun>(plan.russian);
-    ctx().ParticipantCount = static_cast<std::int16_t>(plan.participants);
-    ctx().ProjectDurationMonths = static_cast<std::int16_t>(plan.months);
-    if (setup) setup(ctx());
-    EXPECT_TRUE(run_->Open(doc));
-    return validate::ParsePersonnelCommitments(ctx());
-  }
-  bool Parse(const WorkPlan& plan, const std::function<void(validate::RunContext&)>& setup = {}) {
-    return Parse(BuildWorkPlan(plan), plan, setup);
-  }
-
-  Marks MarkedCells() { return run_->MarkedCells(); }
   Figures Days(int n) { return ctx().PersonnelDays.at(n); }
-  PhaseRun& run() { return *run_; }
-  validate::RunContext& ctx() { return run_->ctx; }
-
- private:
-  std::unique_ptr<PhaseRun> run_;
 };
 
 TEST_F(PersonnelTest, CleanPlanRecordsDaysGrantsAndPersons) {
@@ -201,7 +181,7 @@ TEST_F(PersonnelTest, OneCellChanged) {
     EXPECT_EQ(Parse(doc, plan), !failed);
     EXPECT_EQ(run().Errors(), c.errors);
     EXPECT_EQ(run().Info(), c.info);
-    EXPECT_EQ(MarkedCells(), c.marks);
+    EXPECT_EQ(run().MarkedCells(), c.marks);
     EXPECT_EQ(Days(0)[c.category], failed ? -1 : 0);
     EXPECT_EQ(Days(0)[0], failed ? -1 : kDefaultDays[0] - kDefaultDays[c.category]);
     EXPECT_EQ(ctx().PersonnelGrants[0][0],
@@ -245,7 +225,6 @@ TEST_F(PersonnelTest, RatesAndDaysWithinTheNorms) {
       {0, 20.5, 200, {Cat("I") + "Daily rate must be integer in cell (2,6)"}},
       {0, 36, 200, {}, 0, 24, false},
       {3, 20.5, 10, {Cat("IV") + "Daily rate must be integer in cell (2,2)"}, 0, 24, false},
-      {1, 25, 12.5},
       {1, 25, 12.25, {ii + "The number of days must be integer or half-integer in cell (2,6)"}},
       {1, 25, 230, {ii + "More than 220 days per participant per year in cell (2,6)"}, 0, 12},
       {1, 25, 230},
