@@ -85,7 +85,7 @@ TEST_F(StructureTest, BrokenStructures) {
   } cases[] = {
       {"a heading before its predecessor",
        false,
-       [](auto& d, auto&) { d.MoveBefore("HeadingI2", "HeadingI1"); },
+       [](auto& d, auto&) { std::swap(d["HeadingI1"], d["HeadingI2"]); },
        false,
        {"Section missing : 2. Project Manager", kSequence}},
       {"every missing section",

@@ -102,7 +102,6 @@ class WorkPlanDocument {
 
   void Remove(const std::string& id);
   void EndAfter(const std::string& id);  // drops the sections after it
-  void MoveBefore(const std::string& id, const std::string& beforeId);
   void Save(const std::string& path) const;
 
  private:
@@ -116,12 +115,5 @@ WorkPlanDocument BuildWorkPlan(const WorkPlan& plan = {});
 // (participant 1, category I), a daily rate above the norm (participant 1, category II,
 // row 3) and the keyword inside a table (participant 2, category IV).
 WorkPlanDocument PlanWithPersonnelMistakes();
-
-// The technical schedule of the plan as a table: a heading row, for each task its task
-// row, its subtask rows and its person-days row, then the totals row.
-CellGrid ScheduleTable(const WorkPlan& plan);
-
-// A day count as typed in a cell: "15", "15.5", "40000.3".
-std::string DaysText(double days);
 
 }  // namespace kv::testing
