@@ -168,7 +168,7 @@ TEST_F(FinancialTest, LinesInTheirColumns) {
       {{.expenses = {{{5, 500}}}},
        {kRecipientErrors, kUnreadable + " (5,4) (8,4) (5,6) (8,6) (5,8) (8,8)",
         kValues + " (27,4) (27,6) (27,8)"}},
-      {{.grants = {{0, 900, 600, 300}}, .expenses = {{{4, 0, 1000, 1.00001}}}},
+      {{.expenses = {{{4, 0, 1000, 1.60001}}}},  // quarters 1-2: 600 + 1600.01 > 2200
        {"1+2 quarters greater than year 1 values: Recipient", " (4,5)"}},
       {{.expenses = cisInKind},
        {kRecipientErrors, kUnreadable + " (23,5) (23,7) (23,9)",

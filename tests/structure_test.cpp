@@ -79,19 +79,16 @@ TEST_F(StructureTest, BrokenStructures) {
     const char* what;
     bool russian;
     Change change;
-    bool passes;
     Strings errors{}, boxes{};
     int participants = -1, months = -1;
   } cases[] = {
       {"a heading before its predecessor",
        false,
        [](auto& d, auto&) { std::swap(d["HeadingI1"], d["HeadingI2"]); },
-       false,
        {"Section missing : 2. Project Manager", kSequence}},
       {"every missing section",
        false,
        All({Drop("HeadingI4"), Drop("HeadingI6"), Drop("HeadingII6")}),
-       false,
        {"Section missing : 4. Foreign Collaborators/Partners",
         "Section missing : 6. Project Location and Equipment",
         "Section missing : 6. Technical Approach and Methodology", kSequence},
@@ -101,14 +98,12 @@ TEST_F(StructureTest, BrokenStructures) {
       {"no Part II ends the check",
        true,
        All({Retitle("HeadingII", ""), Drop("HeadingII1")}),
-       false,
        {"Отсутствует часть II. Подробная Информация по Проекту", kSequenceRu}},
       {"Part II under its detailed heading", false,
-       Retitle("HeadingII", "II.  Detailed\tProject Information"), true},
+       Retitle("HeadingII", "II.  Detailed\tProject Information")},
       {"no section 3.2 leaves no participants",
        false,
        All({Drop("HeadingI32"), [](auto&, auto& ctx) { ctx.ParticipantCount = 5; }}),
-       true,
        {},
        {},
        0},
@@ -118,7 +113,6 @@ TEST_F(StructureTest, BrokenStructures) {
          d.Body("HeadingI32")
              .insert(d.Body("HeadingI32").begin() + 1, Paragraph("See  the attached letter."));
        },
-       false,
        {kSee, "Participant Institution 1", kInSection32, kSequence},
        {kSee + "\nParticipant Institution 1"},
        0,
@@ -126,7 +120,6 @@ TEST_F(StructureTest, BrokenStructures) {
       {"a participant's table without label",
        true,
        SetLine("HeadingI32", 2, ""),
-       false,
        {"Таблица без заголовка: Институт-Участник 2",
         "Ошибка в секции 3.2. Другие Институты-Участники", kSequenceRu},
        {"Таблица без заголовка: Институт-Участник 2"},
@@ -134,24 +127,20 @@ TEST_F(StructureTest, BrokenStructures) {
       {"the duration in words",
        true,
        SetLine("HeadingI5", 0, "двенадцать месяцев"),
-       false,
        {"Неправильная продолжительность проекта: двенадцать месяцев", kSequenceRu}},
       {"a table instead of the duration",
        false,
        SetBody("HeadingI5", {Paragraph(""), Table({{"24", "months"}})}),
-       false,
        {"Project duration not found", kSequence}},
       {"nothing below the duration heading",
        false,
        All({SetBody("HeadingI5", {}),
             [](auto& d, auto&) { d.sections.erase(d.sections.begin() + 11, d.sections.end()); }}),
-       false,
        {"Project duration not found", "Section missing : 6. Project Location and Equipment",
         "Missing Part II. Specific Information", kSequence}},
       {"the duration heading inside a longer line",
        false,
        All({Retitle("HeadingI5", kHeading5), SetBody("HeadingI5", {})}),
-       true,
        {"Incorrect heading:", kHeading5, "Expected:", "5. Project Duration"},
        {"Incorrect heading:\n" + kHeading5 + "\nExpected:\n5. Project Duration"},
        -1,
@@ -159,14 +148,16 @@ TEST_F(StructureTest, BrokenStructures) {
       {"the partners heading with more text",
        true,
        Retitle("HeadingI42", "4.2. Партнеры (нет)"),
-       false,
        {"Неправильное название раздела:", "4.2. Партнеры (нет)", "Ожидается:", "4.2. Партнеры",
         "Ошибка в секции 4.2. Партнеры", kSequenceRu},
        {"Неправильное название раздела:\n4.2. Партнеры (нет)\nОжидается:\n4.2. Партнеры"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(Check(c.russian, c.change), c.passes);
+    // A failed check ends with the sequence error.
+    const bool passes =
+        c.errors.empty() || (c.errors.back() != kSequence && c.errors.back() != kSequenceRu);
+    EXPECT_EQ(Check(c.russian, c.change), passes);
     EXPECT_EQ(Errors(), c.errors);
     EXPECT_EQ(Boxes(), c.boxes);
     EXPECT_TRUE(c.participants < 0 || ctx().ParticipantCount == c.participants);
@@ -203,7 +194,6 @@ TEST_F(StructureTest, DurationLines) {
   } cases[] = {
       {"24 months", "", 24, 8, 2, false},
       {"1 month", "", 1, 1, 1, true},
-      {"7 months", "", 7, 3, 1, true},
       {"9 months", "", 9, 3, 1, true},
       {"10 months", "", 10, 4, 1, false},
       {"13 months", "", 13, 5, 2, false},

@@ -144,12 +144,13 @@ const std::vector<Field> kStaffColumns[] = {
 using Amounts = std::vector<std::vector<double>>;
 constexpr int kOverheadRow = 26, kTotalRow = 27;
 
+// The default lines (grants of categories I to IV in kind in rows 4 to 7), the CIS travel
+// and the plan's own lines of institution n.
 std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
-  const auto grants = n < plan.grants.size() ? plan.grants[n] : std::array{1200., 900., 600., 300.};
-  std::vector<ExpenseLine> lines = {{10, 3000}, {11, 1000},         {13, 800}, {14, 40},
-                                    {16, 100},  {17, 150},          {18, 500}, {19, 60},
-                                    {20, 90},   {kOverheadRow, 250}};
-  for (int c = 0; c < 4; ++c) lines.push_back({4 + c, 0, grants[c]});
+  std::vector<ExpenseLine> lines = {{10, 3000},  {11, 1000},          {13, 800},    {14, 40},
+                                    {16, 100},   {17, 150},           {18, 500},    {19, 60},
+                                    {20, 90},    {kOverheadRow, 250}, {4, 0, 1200}, {5, 0, 900},
+                                    {6, 0, 600}, {7, 0, 300}};
   lines.push_back(plan.cisTravelInKind ? ExpenseLine{23, 0, 400} : ExpenseLine{23, 400});
   if (n < plan.expenses.size())
     lines.insert(lines.end(), plan.expenses[n].begin(), plan.expenses[n].end());
@@ -405,13 +406,6 @@ class PlanWriter {
 };
 
 }  // namespace
-
-Block Paragraph(const std::string& text) {
-  return {text, {}};
-}
-Block Table(const CellGrid& cells, const std::vector<std::vector<int>>& gridSpans) {
-  return {"", cells, gridSpans};
-}
 
 std::size_t WorkPlanDocument::IndexOf(const std::string& id) const {
   for (std::size_t i = 0; i < sections.size(); ++i) {

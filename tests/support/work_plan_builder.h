@@ -21,8 +21,12 @@ struct Block {
   std::vector<std::vector<int>> gridSpans{};
   bool IsTable() const { return !cells.empty(); }
 };
-Block Paragraph(const std::string& text);
-Block Table(const CellGrid& cells, const std::vector<std::vector<int>>& gridSpans = {});
+inline Block Paragraph(const std::string& text) {
+  return {text, {}};
+}
+inline Block Table(const CellGrid& cells, const std::vector<std::vector<int>>& gridSpans = {}) {
+  return {"", cells, gridSpans};
+}
 
 // A heading line and what stands below it up to the next section. Sections are known
 // by the catalogue name of their heading ("HeadingI32", "HeadingII7"); the sections
@@ -76,10 +80,8 @@ struct WorkPlan {
   // Institutions 0 (leading) to size - 1 of section 8.1; empty: the default staff for
   // every institution.
   std::vector<InstitutionStaff> personnel{};
-  // The financial tables, by institution (0 the leading one): the yearly grants in kind
-  // of categories I to IV (defaults for institutions not listed), and lines added to the
-  // default expense lines. Table 1 is their sum.
-  std::vector<std::array<double, 4>> grants{};
+  // Lines added to the default expense lines of the financial tables, by institution (0
+  // the leading one). Table 1 is their sum.
   std::vector<std::vector<ExpenseLine>> expenses{};
   bool cisTravelInKind = false;  // the special series' way when a project has no personnel
 
