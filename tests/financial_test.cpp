@@ -11,15 +11,12 @@ namespace kv::testing {
 namespace {
 
 using ::testing::HasSubstr;
-using Strings = std::vector<std::string>;
 using Totals = std::array<double, 7>;
 
 const std::string kLeadingErrors =
     "Table contains errors: Estimated Aggregated Expenditures by Leading Institution";
 const std::string kRecipientErrors =
     "Table contains errors: Estimated Aggregated Expenditures by Recipient";
-const std::string kUnreadable = "Unrecognizable or misplaced text in cells";
-const std::string kValues = "Incorrect values in cells";
 
 // The default institution over one year: 6140 spent by the recipient, 3000 in kind and
 // an overhead of 250, half of each (but the overhead) in quarters 1 and 2.
@@ -152,7 +149,7 @@ TEST_F(FinancialTest, OneCellChanged) {
     EXPECT_EQ(ctx().FinancialTotals[1][1], c.yearOne);
     EXPECT_EQ(ctx().FinancialTotals[1][6], c.errors.empty() ? 18780 : -1);
   }
-  EXPECT_EQ(MarkedCells(run()), (Marks{{1, 28, 7, 6}}));  // red
+  EXPECT_EQ(MarkedCells(run()), (Marks{{1, 28, 7, kRed}}));
 }
 
 // Expense lines that add up but stand in the wrong column, and quarters 1 and 2 above

@@ -13,14 +13,10 @@ namespace kv::testing {
 namespace {
 
 using ::testing::HasSubstr;
-using Strings = std::vector<std::string>;
 
-constexpr int kRed = 6, kYellow = 7, kGreen = 11;
 // The schedule is the fourth table of a plan with two participants and no partners table.
 constexpr int kSchedule = 4;
 const std::string kTableErrors = "Table contains errors: 7. Technical Schedule";
-const std::string kUnreadable = "Unrecognizable or misplaced text in cells";
-const std::string kValues = "Incorrect values in cells";
 
 std::string HalfDayWarning(int row, int column) {
   return "Technical Schedule: the number of days must be integer or half-integer in cell (" +

@@ -20,9 +20,14 @@
 
 namespace kv::testing {
 
-// A shaded cell: table, row, column, colour index.
+using Strings = std::vector<std::string>;
+// A shaded cell: table, row, column, colour index; the colours, and how the error list
+// names the cells of each.
 using Mark = std::tuple<int, int, int, int>;
 using Marks = std::vector<Mark>;
+constexpr int kRed = 6, kYellow = 7, kGreen = 11;
+inline const std::string kUnreadable = "Unrecognizable or misplaced text in cells";
+inline const std::string kValues = "Incorrect values in cells";
 
 class PhaseRun {
  public:

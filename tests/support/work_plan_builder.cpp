@@ -86,17 +86,16 @@ std::string ParagraphXml(const std::string& text) {
     if (!pending.empty()) xml += "<w:t xml:space=\"preserve\">" + XmlEscape(pending) + "</w:t>";
     pending.clear();
   };
+  static const std::map<char, std::string> kElements = {
+      {'\t', "<w:tab/>"}, {'\x1E', "<w:noBreakHyphen/>"}, {'\x1F', "<w:softHyphen/>"}};
   for (char c : text) {
-    const char* element = c == '\t'     ? "<w:tab/>"
-                          : c == '\x1E' ? "<w:noBreakHyphen/>"
-                          : c == '\x1F' ? "<w:softHyphen/>"
-                                        : nullptr;
-    if (element == nullptr) {
+    const auto element = kElements.find(c);
+    if (element == kElements.end()) {
       pending += c;
-      continue;
+    } else {
+      flush();
+      xml += element->second;
     }
-    flush();
-    xml += element;
   }
   flush();
   return xml + "</w:r></w:p>";
@@ -118,9 +117,9 @@ TableSpec TableXmlSpec(const Block& block) {
     }
   }
   const auto width = [](const std::vector<CellSpec>& row) {
-    int columns = 0;
-    for (const auto& cell : row) columns += cell.gridSpan;
-    return columns;
+    return std::accumulate(row.begin(), row.end(), 0, [](int columns, const CellSpec& cell) {
+      return columns + cell.gridSpan;
+    });
   };
   int columns = 0;
   for (const auto& row : table.rows) columns = std::max(columns, width(row));
