@@ -24,8 +24,8 @@ const Figures kDefaultGrants = {3587.5, 1500, 1612.5, 300, 175};
 std::string Cat(const std::string& numeral) {
   return kH + "Leading Institution, Category " + numeral + ": ";
 }
-std::string TableErrors(const std::string& numeral, const std::string& institution = "Leading") {
-  return "Table contains errors: " + kH + institution + " Institution, category " + numeral;
+std::string TableErrors(const std::string& numeral) {
+  return "Table contains errors: " + kH + "Leading Institution, category " + numeral;
 }
 
 class PersonnelTest : public PhaseTest<validate::ParsePersonnelCommitments> {
