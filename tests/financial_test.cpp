@@ -3,9 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <tuple>
-
 #include "support/forwarding_word_app.h"
 #include "support/phase_run.h"
 #include "support/work_plan_builder.h"
@@ -14,51 +11,28 @@ namespace kv::testing {
 namespace {
 
 using ::testing::HasSubstr;
-using Strings = std::vector<std::string>;
-using Marks = std::vector<std::tuple<int, int, int, int>>;  // table t, row, column, colour
 using Totals = std::array<double, 7>;
 
 const std::string kLeadingErrors =
     "Table contains errors: Estimated Aggregated Expenditures by Leading Institution";
 const std::string kRecipientErrors =
     "Table contains errors: Estimated Aggregated Expenditures by Recipient";
-const std::string kUnreadable = "Unrecognizable or misplaced text in cells";
-const std::string kValues = "Incorrect values in cells";
 
 // The default institution over one year: 6140 spent by the recipient, 3000 in kind and
 // an overhead of 250, half of each (but the overhead) in quarters 1 and 2.
 const Totals kLeadingTotals = {4570, 9140, 9140, 0, 0, 0, 18780};  // over two years
 
-class FinancialTest : public ::testing::Test {
- protected:
-  // Opens the document in a fresh run with the plan's facts and parses section 9.
-  bool Parse(const WorkPlanDocument& doc, const WorkPlan& plan,
-             const std::function<void(validate::RunContext&)>& setup = {}) {
-    run_ = std::make_unique<PhaseRun>(plan.russian);
-    ctx().ProjectDurationYears = static_cast<std::int16_t>(plan.Years());
-    ctx().ParticipantCount = static_cast<std::int16_t>(plan.participants);
-    if (setup) setup(ctx());
-    EXPECT_TRUE(run_->Open(doc));
-    firstTable_ = doc.TableNumber("HeadingII9");
-    return validate::ParseFinancialTables(ctx());
-  }
-  bool Parse(const WorkPlan& plan, const std::function<void(validate::RunContext&)>& setup = {}) {
-    return Parse(BuildWorkPlan(plan), plan, setup);
-  }
+using FinancialTest = PhaseTest<validate::ParseFinancialTables>;
 
-  Marks MarkedCells() { return run().MarkedCells(firstTable_); }
-  PhaseRun& run() { return *run_; }
-  validate::RunContext& ctx() { return run_->ctx; }
-
- private:
-  std::unique_ptr<PhaseRun> run_;
-  int firstTable_ = 0;
-};
+// The marked cells with tables counted from Table 1 (0) of the default plan.
+Marks MarkedCells(const PhaseRun& run) {
+  return run.MarkedCells(BuildWorkPlan().TableNumber("HeadingII9"));
+}
 
 TEST_F(FinancialTest, CleanTablesRecordTheirFigures) {
   EXPECT_TRUE(Parse(WorkPlan{}));  // two participants over two years
   EXPECT_EQ(run().Errors(), Strings{});
-  EXPECT_EQ(MarkedCells(), Marks{});
+  EXPECT_EQ(MarkedCells(run()), Marks{});
   EXPECT_EQ(ctx().FinancialTotals[0], (Totals{13710, 27420, 27420, 0, 0, 0, 56340}));
   EXPECT_EQ(ctx().FinancialTotals[1], kLeadingTotals);
   EXPECT_EQ(ctx().FinancialTotals[3], kLeadingTotals);
@@ -113,7 +87,7 @@ TEST_F(FinancialTest, MissingTableOrWrongGrid) {
     c.change(doc);
     EXPECT_FALSE(Parse(doc, plan));
     EXPECT_EQ(run().Errors(), Strings{c.error});
-    EXPECT_EQ(MarkedCells(), Marks{});
+    EXPECT_EQ(MarkedCells(run()), Marks{});
     for (int t = 0; t <= 3; ++t) EXPECT_EQ(ctx().FinancialTotals[t][6] == -1, t == c.failed);
     EXPECT_THAT(run().LogText(), HasSubstr("Financial tables contain errors.\r\n"));
   }
@@ -175,7 +149,7 @@ TEST_F(FinancialTest, OneCellChanged) {
     EXPECT_EQ(ctx().FinancialTotals[1][1], c.yearOne);
     EXPECT_EQ(ctx().FinancialTotals[1][6], c.errors.empty() ? 18780 : -1);
   }
-  EXPECT_EQ(MarkedCells(), (Marks{{1, 28, 7, 6}}));  // red
+  EXPECT_EQ(MarkedCells(run()), (Marks{{1, 28, 7, kRed}}));
 }
 
 // Expense lines that add up but stand in the wrong column, and quarters 1 and 2 above
@@ -191,7 +165,7 @@ TEST_F(FinancialTest, LinesInTheirColumns) {
       {{.expenses = {{{5, 500}}}},
        {kRecipientErrors, kUnreadable + " (5,4) (8,4) (5,6) (8,6) (5,8) (8,8)",
         kValues + " (27,4) (27,6) (27,8)"}},
-      {{.grants = {{0, 900, 600, 300}}, .expenses = {{{4, 0, 1000, 1.00001}}}},
+      {{.expenses = {{{4, 0, 1000, 1.60001}}}},  // quarters 1-2: 600 + 1600.01 > 2200
        {"1+2 quarters greater than year 1 values: Recipient", " (4,5)"}},
       {{.expenses = cisInKind},
        {kRecipientErrors, kUnreadable + " (23,5) (23,7) (23,9)",

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <tuple>
 
 #include "support/phase_run.h"
@@ -13,11 +12,9 @@ namespace kv::testing {
 namespace {
 
 using ::testing::HasSubstr;
-using Strings = std::vector<std::string>;
 using Figures = std::array<double, 5>;  // an institution's total and categories I to IV
 using Blocks = std::vector<Block>;
 
-constexpr int kRed = 6, kYellow = 7, kGreen = 11;
 // The leading institution's tables of categories I to III: four tables precede them.
 constexpr int kI = 5, kII = 6, kIII = 7;
 const std::string kH = "8. Personnel Commitments, ";
@@ -27,32 +24,13 @@ const Figures kDefaultGrants = {3587.5, 1500, 1612.5, 300, 175};
 std::string Cat(const std::string& numeral) {
   return kH + "Leading Institution, Category " + numeral + ": ";
 }
-std::string TableErrors(const std::string& numeral, const std::string& institution = "Leading") {
-  return "Table contains errors: " + kH + institution + " Institution, category " + numeral;
+std::string TableErrors(const std::string& numeral) {
+  return "Table contains errors: " + kH + "Leading Institution, category " + numeral;
 }
 
-class PersonnelTest : public ::testing::Test {
+class PersonnelTest : public PhaseTest<validate::ParsePersonnelCommitments> {
  protected:
-  bool Parse(const WorkPlanDocument& doc, const WorkPlan& plan = {},
-             const std::function<void(validate::RunContext&)>& setup = {}) {
-    run_ = std::make_unique<PhaseRun>(plan.russian);
-    ctx().ParticipantCount = static_cast<std::int16_t>(plan.participants);
-    ctx().ProjectDurationMonths = static_cast<std::int16_t>(plan.months);
-    if (setup) setup(ctx());
-    EXPECT_TRUE(run_->Open(doc));
-    return validate::ParsePersonnelCommitments(ctx());
-  }
-  bool Parse(const WorkPlan& plan, const std::function<void(validate::RunContext&)>& setup = {}) {
-    return Parse(BuildWorkPlan(plan), plan, setup);
-  }
-
-  Marks MarkedCells() { return run_->MarkedCells(); }
   Figures Days(int n) { return ctx().PersonnelDays.at(n); }
-  PhaseRun& run() { return *run_; }
-  validate::RunContext& ctx() { return run_->ctx; }
-
- private:
-  std::unique_ptr<PhaseRun> run_;
 };
 
 TEST_F(PersonnelTest, CleanPlanRecordsDaysGrantsAndPersons) {
@@ -153,9 +131,8 @@ TEST_F(PersonnelTest, CategoryCaptions) {
 // One cell of a table of the leading institution changed: a table that is not read
 // does not count (tables 2 and 4), one with red or green cells fails.
 TEST_F(PersonnelTest, OneCellChanged) {
-  const std::string red = "Unrecognizable or misplaced text in cells ";
   const Strings badCode = {Cat("I") + "Incorrect weapon expertise code in cell (2,4)",
-                           TableErrors("I"), red + "(2,4)"};
+                           TableErrors("I"), kUnreadable + " (2,4)"};
   const struct {
     int category, row, column;  // row 0: the heading row only; row 1: category I columns
     std::string text;
@@ -169,20 +146,20 @@ TEST_F(PersonnelTest, OneCellChanged) {
       {2, 2, 1, "", {}, {Cat("II") + "Empty table should rather be omitted"}, {{kII, 2, 1, kYellow}}},
       {1, 2, 4, "1.2, 6.1", badCode, {}, {{kI, 2, 4, kRed}}},
       {1, 2, 4, "4.10", badCode, {}, {{kI, 2, 4, kRed}}},
-      {1, 2, 4, "", {Cat("I") + "Weapon expertise code is missing in cell (2,4)", TableErrors("I"), red + "(2,4)"},
+      {1, 2, 4, "", {Cat("I") + "Weapon expertise code is missing in cell (2,4)", TableErrors("I"), kUnreadable + " (2,4)"},
        {}, {{kI, 2, 4, kRed}}},
-      {2, 3, 1, "", {Cat("II") + "Name must not be empty in cell (3,1)", TableErrors("II"), red + "(3,1)"},
+      {2, 3, 1, "", {Cat("II") + "Name must not be empty in cell (3,1)", TableErrors("II"), kUnreadable + " (3,1)"},
        {}, {{kII, 3, 1, kRed}}},
-      {3, 2, 3, "", {Cat("III") + "Function in project is missing in cell (2,3)", TableErrors("III"), red + "(2,3)"},
+      {3, 2, 3, "", {Cat("III") + "Function in project is missing in cell (2,3)", TableErrors("III"), kUnreadable + " (2,3)"},
        {}, {{kIII, 2, 3, kRed}}},
-      {2, 2, 7, "1012.51", {TableErrors("II"), "Incorrect values in cells (2,7) (4,3)"},
+      {2, 2, 7, "1012.51", {TableErrors("II"), kValues + " (2,7) (4,3)"},
        {}, {{kII, 2, 7, kGreen}, {kII, 4, 3, kGreen}}},
-      {2, 2, 6, "many", {TableErrors("II"), red + "(2,6)", "Incorrect values in cells (4,2)"},
+      {2, 2, 6, "many", {TableErrors("II"), kUnreadable + " (2,6)", kValues + " (4,2)"},
        {}, {{kII, 2, 6, kRed}, {kII, 4, 2, kGreen}}},
       // No person rows, and no totals row to read.
-      {3, 0, 0, "", {TableErrors("III"), red + "(1,2) (1,3)"}, {}, {{kIII, 1, 2, kRed}, {kIII, 1, 3, kRed}}},
+      {3, 0, 0, "", {TableErrors("III"), kUnreadable + " (1,2) (1,3)"}, {}, {{kIII, 1, 2, kRed}, {kIII, 1, 3, kRed}}},
       // An unreadable count of persons counts as one person.
-      {4, 2, 1, "two", {TableErrors("IV"), red + "(2,1)"}, {}, {{kIII + 1, 2, 1, kRed}}},
+      {4, 2, 1, "two", {TableErrors("IV"), kUnreadable + " (2,1)"}, {}, {{kIII + 1, 2, 1, kRed}}},
       // clang-format on
   };
   for (const auto& c : cases) {
@@ -201,7 +178,7 @@ TEST_F(PersonnelTest, OneCellChanged) {
     EXPECT_EQ(Parse(doc, plan), !failed);
     EXPECT_EQ(run().Errors(), c.errors);
     EXPECT_EQ(run().Info(), c.info);
-    EXPECT_EQ(MarkedCells(), c.marks);
+    EXPECT_EQ(run().MarkedCells(), c.marks);
     EXPECT_EQ(Days(0)[c.category], failed ? -1 : 0);
     EXPECT_EQ(Days(0)[0], failed ? -1 : kDefaultDays[0] - kDefaultDays[c.category]);
     EXPECT_EQ(ctx().PersonnelGrants[0][0],
@@ -245,7 +222,6 @@ TEST_F(PersonnelTest, RatesAndDaysWithinTheNorms) {
       {0, 20.5, 200, {Cat("I") + "Daily rate must be integer in cell (2,6)"}},
       {0, 36, 200, {}, 0, 24, false},
       {3, 20.5, 10, {Cat("IV") + "Daily rate must be integer in cell (2,2)"}, 0, 24, false},
-      {1, 25, 12.5},
       {1, 25, 12.25, {ii + "The number of days must be integer or half-integer in cell (2,6)"}},
       {1, 25, 230, {ii + "More than 220 days per participant per year in cell (2,6)"}, 0, 12},
       {1, 25, 230},

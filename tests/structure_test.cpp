@@ -11,7 +11,6 @@
 namespace kv::testing {
 namespace {
 
-using Strings = std::vector<std::string>;
 using Change = std::function<void(WorkPlanDocument&, validate::RunContext&)>;
 
 const std::string kSequence = "Incorrect section sequence. No further validation done.";
@@ -71,106 +70,89 @@ Change All(const std::vector<Change>& changes) {
   };
 }
 
-// One change to a clean plan and exactly what follows; -1: not looked at.
+// One change to a clean plan and exactly what follows, in English and in Russian plans;
+// -1: not looked at.
 TEST_F(StructureTest, BrokenStructures) {
   const std::string kSee = "Unexpected text instead of table: See the attached letter.";
   const std::string kHeading5 = "5. Project Duration: 24 months";
-  const struct {
+  struct Case {
     const char* what;
-    bool russian;
     Change change;
-    bool passes;
     Strings errors{}, boxes{};
     int participants = -1, months = -1;
-  } cases[] = {
-      {"a heading before its predecessor",
-       false,
-       [](auto& d, auto&) { d.MoveBefore("HeadingI2", "HeadingI1"); },
-       false,
-       {"Section missing : 2. Project Manager", kSequence}},
-      {"every missing section",
-       false,
-       All({Drop("HeadingI4"), Drop("HeadingI6"), Drop("HeadingII6")}),
-       false,
-       {"Section missing : 4. Foreign Collaborators/Partners",
-        "Section missing : 6. Project Location and Equipment",
-        "Section missing : 6. Technical Approach and Methodology", kSequence},
-       {},
-       -1,
-       24},
-      {"no Part II ends the check",
-       true,
-       All({Retitle("HeadingII", ""), Drop("HeadingII1")}),
-       false,
-       {"Отсутствует часть II. Подробная Информация по Проекту", kSequenceRu}},
-      {"Part II under its detailed heading", false,
-       Retitle("HeadingII", "II.  Detailed\tProject Information"), true},
-      {"no section 3.2 leaves no participants",
-       false,
-       All({Drop("HeadingI32"), [](auto&, auto& ctx) { ctx.ParticipantCount = 5; }}),
-       true,
-       {},
-       {},
-       0},
-      {"text instead of a participant's table",
-       false,
-       [](auto& d, auto&) {
-         d.Body("HeadingI32")
-             .insert(d.Body("HeadingI32").begin() + 1, Paragraph("See  the attached letter."));
-       },
-       false,
-       {kSee, "Participant Institution 1", kInSection32, kSequence},
-       {kSee + "\nParticipant Institution 1"},
-       0,
-       24},
-      {"a participant's table without label",
-       true,
-       SetLine("HeadingI32", 2, ""),
-       false,
-       {"Таблица без заголовка: Институт-Участник 2",
-        "Ошибка в секции 3.2. Другие Институты-Участники", kSequenceRu},
-       {"Таблица без заголовка: Институт-Участник 2"},
-       1},
-      {"the duration in words",
-       true,
-       SetLine("HeadingI5", 0, "двенадцать месяцев"),
-       false,
-       {"Неправильная продолжительность проекта: двенадцать месяцев", kSequenceRu}},
-      {"a table instead of the duration",
-       false,
-       SetBody("HeadingI5", {Paragraph(""), Table({{"24", "months"}})}),
-       false,
-       {"Project duration not found", kSequence}},
-      {"nothing below the duration heading",
-       false,
-       All({SetBody("HeadingI5", {}),
-            [](auto& d, auto&) { d.sections.erase(d.sections.begin() + 11, d.sections.end()); }}),
-       false,
-       {"Project duration not found", "Section missing : 6. Project Location and Equipment",
-        "Missing Part II. Specific Information", kSequence}},
-      {"the duration heading inside a longer line",
-       false,
-       All({Retitle("HeadingI5", kHeading5), SetBody("HeadingI5", {})}),
-       true,
-       {"Incorrect heading:", kHeading5, "Expected:", "5. Project Duration"},
-       {"Incorrect heading:\n" + kHeading5 + "\nExpected:\n5. Project Duration"},
-       -1,
-       0},
-      {"the partners heading with more text",
-       true,
-       Retitle("HeadingI42", "4.2. Партнеры (нет)"),
-       false,
-       {"Неправильное название раздела:", "4.2. Партнеры (нет)", "Ожидается:", "4.2. Партнеры",
-        "Ошибка в секции 4.2. Партнеры", kSequenceRu},
-       {"Неправильное название раздела:\n4.2. Партнеры (нет)\nОжидается:\n4.2. Партнеры"}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(Check(c.russian, c.change), c.passes);
-    EXPECT_EQ(Errors(), c.errors);
-    EXPECT_EQ(Boxes(), c.boxes);
-    EXPECT_TRUE(c.participants < 0 || ctx().ParticipantCount == c.participants);
-    EXPECT_TRUE(c.months < 0 || ctx().ProjectDurationMonths == c.months);
+  const std::vector<Case> cases[] = {
+      {{"a heading before its predecessor",
+        [](auto& d, auto&) { std::swap(d["HeadingI1"], d["HeadingI2"]); },
+        {"Section missing : 2. Project Manager", kSequence}},
+       {"every missing section",
+        All({Drop("HeadingI4"), Drop("HeadingI6"), Drop("HeadingII6")}),
+        {"Section missing : 4. Foreign Collaborators/Partners",
+         "Section missing : 6. Project Location and Equipment",
+         "Section missing : 6. Technical Approach and Methodology", kSequence},
+        {},
+        -1,
+        24},
+       {"Part II under its detailed heading",
+        Retitle("HeadingII", "II.  Detailed\tProject Information")},
+       {"no section 3.2 leaves no participants",
+        All({Drop("HeadingI32"), [](auto&, auto& ctx) { ctx.ParticipantCount = 5; }}),
+        {},
+        {},
+        0},
+       {"text instead of a participant's table",
+        [](auto& d, auto&) {
+          d.Body("HeadingI32")
+              .insert(d.Body("HeadingI32").begin() + 1, Paragraph("See  the attached letter."));
+        },
+        {kSee, "Participant Institution 1", kInSection32, kSequence},
+        {kSee + "\nParticipant Institution 1"},
+        0,
+        24},
+       {"a table instead of the duration",
+        SetBody("HeadingI5", {Paragraph(""), Table({{"24", "months"}})}),
+        {"Project duration not found", kSequence}},
+       {"nothing below the duration heading",
+        All({SetBody("HeadingI5", {}),
+             [](auto& d, auto&) { d.sections.erase(d.sections.begin() + 11, d.sections.end()); }}),
+        {"Project duration not found", "Section missing : 6. Project Location and Equipment",
+         "Missing Part II. Specific Information", kSequence}},
+       {"the duration heading inside a longer line",
+        All({Retitle("HeadingI5", kHeading5), SetBody("HeadingI5", {})}),
+        {"Incorrect heading:", kHeading5, "Expected:", "5. Project Duration"},
+        {"Incorrect heading:\n" + kHeading5 + "\nExpected:\n5. Project Duration"},
+        -1,
+        0}},
+      {{"no Part II ends the check",
+        All({Retitle("HeadingII", ""), Drop("HeadingII1")}),
+        {"Отсутствует часть II. Подробная Информация по Проекту", kSequenceRu}},
+       {"a participant's table without label",
+        SetLine("HeadingI32", 2, ""),
+        {"Таблица без заголовка: Институт-Участник 2",
+         "Ошибка в секции 3.2. Другие Институты-Участники", kSequenceRu},
+        {"Таблица без заголовка: Институт-Участник 2"},
+        1},
+       {"the duration in words",
+        SetLine("HeadingI5", 0, "двенадцать месяцев"),
+        {"Неправильная продолжительность проекта: двенадцать месяцев", kSequenceRu}},
+       {"the partners heading with more text",
+        Retitle("HeadingI42", "4.2. Партнеры (нет)"),
+        {"Неправильное название раздела:", "4.2. Партнеры (нет)", "Ожидается:", "4.2. Партнеры",
+         "Ошибка в секции 4.2. Партнеры", kSequenceRu},
+        {"Неправильное название раздела:\n4.2. Партнеры (нет)\nОжидается:\n4.2. Партнеры"}}},
+  };
+  for (bool russian : {false, true}) {
+    for (const auto& c : cases[russian]) {
+      SCOPED_TRACE(c.what);
+      // A failed check ends with the sequence error.
+      const bool passes =
+          c.errors.empty() || c.errors.back() != (russian ? kSequenceRu : kSequence);
+      EXPECT_EQ(Check(russian, c.change), passes);
+      EXPECT_EQ(Errors(), c.errors);
+      EXPECT_EQ(Boxes(), c.boxes);
+      EXPECT_TRUE(c.participants < 0 || ctx().ParticipantCount == c.participants);
+      EXPECT_TRUE(c.months < 0 || ctx().ProjectDurationMonths == c.months);
+    }
   }
 }
 
@@ -203,7 +185,6 @@ TEST_F(StructureTest, DurationLines) {
   } cases[] = {
       {"24 months", "", 24, 8, 2, false},
       {"1 month", "", 1, 1, 1, true},
-      {"7 months", "", 7, 3, 1, true},
       {"9 months", "", 9, 3, 1, true},
       {"10 months", "", 10, 4, 1, false},
       {"13 months", "", 13, 5, 2, false},

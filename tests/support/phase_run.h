@@ -3,7 +3,11 @@
 // plan saved and opened, and the findings read back as plain lists.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -16,9 +20,14 @@
 
 namespace kv::testing {
 
-// A shaded cell: table, row, column, colour index.
+using Strings = std::vector<std::string>;
+// A shaded cell: table, row, column, colour index; the colours, and how the error list
+// names the cells of each.
 using Mark = std::tuple<int, int, int, int>;
 using Marks = std::vector<Mark>;
+constexpr int kRed = 6, kYellow = 7, kGreen = 11;
+inline const std::string kUnreadable = "Unrecognizable or misplaced text in cells";
+inline const std::string kValues = "Incorrect values in cells";
 
 class PhaseRun {
  public:
@@ -42,6 +51,33 @@ class PhaseRun {
   report::RunLog log;
   ui::ScriptedFrontend frontend;
   validate::RunContext ctx;
+};
+
+// The fixture of one phase's tests: Parse opens a plan in a fresh run that knows what the
+// structure check found in it (participants and duration), lets `setup` change the run
+// and runs the phase.
+template <bool (*Phase)(validate::RunContext&)>
+class PhaseTest : public ::testing::Test {
+ protected:
+  using Setup = std::function<void(validate::RunContext&)>;
+  bool Parse(const WorkPlanDocument& doc, const WorkPlan& plan = {}, const Setup& setup = {}) {
+    run_ = std::make_unique<PhaseRun>(plan.russian);
+    ctx().ParticipantCount = static_cast<std::int16_t>(plan.participants);
+    ctx().ProjectDurationMonths = static_cast<std::int16_t>(plan.months);
+    ctx().ProjectDurationQuarters = static_cast<std::int16_t>(plan.Quarters());
+    ctx().ProjectDurationYears = static_cast<std::int16_t>(plan.Years());
+    if (setup) setup(ctx());
+    EXPECT_TRUE(run_->Open(doc));
+    return Phase(ctx());
+  }
+  bool Parse(const WorkPlan& plan = {}, const Setup& setup = {}) {
+    return Parse(BuildWorkPlan(plan), plan, setup);
+  }
+  PhaseRun& run() { return *run_; }
+  validate::RunContext& ctx() { return run_->ctx; }
+
+ private:
+  std::unique_ptr<PhaseRun> run_;
 };
 
 // Every entry of a package by name, unpacked.

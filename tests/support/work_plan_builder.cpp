@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <stdexcept>
 
 #include "report/run_log.h"
@@ -20,76 +21,28 @@ text::TextCatalogue CatalogueFor(bool russian) {
   return catalogue;
 }
 
-// The plain texts of the plan that are no catalogue entries, in both languages.
-struct PlanTexts {
-  std::string title, projectTitle, manager, collaboratorsHeading, collaborators, none, location,
-      backgroundHeading, prose, name, city, partner, country, scheduleLabel, quarter, total,
-      leading, institute, cityName, monthsOne, monthsFew, monthsMany, firstHalf, year, overhead,
-      birthYear, degree;
-  std::array<std::string, 4> captions;     // personnel categories I to IV
-  std::array<std::string, 9> columnNames;  // of the personnel tables, in Field order
-};
+// The captions of personnel categories I to IV and the column names of their tables
+// (in Field order), English and Russian.
+const std::array<std::string, 4> kCaptions[] = {
+    {"Category I (Weapon scientific and technical personnel)",
+     "Category II (Other scientific and technical personnel)",
+     "Category III (Supporting personnel)",
+     "Category IV (Personnel, who will spend less than 22 days per year on the project)"},
+    {"Категория I (Оружейные ученые и специалисты)", "Категория II (Другие ученые и специалисты)",
+     "Категория III (Вспомогательный персонал)",
+     "Категория IV (Персонал с долей участия менее 10%)"}};
+const std::array<std::string, 9> kColumnNames[] = {
+    {"Persons", "Name", "Year of birth", "Degree", "Weapon expertise code", "Function in project",
+     "Daily rate", "Days", "Amount"},
+    {"Число лиц", "ФИО", "Год рождения", "Степень", "Код оружейной деятельности", "Роль в проекте",
+     "Дневная ставка", "Дни", "Сумма"}};
 
-PlanTexts TextsFor(bool ru) {
-  PlanTexts t;
-  t.title = ru ? "План работ по проекту #" : "Work plan of Project #";
-  t.projectTitle = ru ? "Приборы для тихой лаборатории" : "Instruments for a quiet laboratory";
-  t.manager = ru ? "Д-р А. Н. Автор" : "Dr. A. N. Author";
-  t.collaboratorsHeading = ru ? "4.1. Коллабораторы" : "4.1. Collaborators";
-  t.collaborators = ru ? "Университет примеров, Осло" : "Example University, Oslo";
-  t.none = ru ? "Нет" : "None";
-  t.location = ru ? "Лабораторный корпус, Алматы" : "Laboratory building, Almaty";
-  t.backgroundHeading = ru ? "3. Научная база" : "3. Scientific Background";
-  t.prose =
-      ru ? "Работа описана с обычной подробностью." : "The work is described in the usual detail.";
-  t.name = ru ? "Название" : "Name";
-  t.city = ru ? "Город" : "City";
-  t.partner = ru ? "Партнер" : "Partner";
-  t.country = ru ? "Страна" : "Country";
-  t.scheduleLabel = ru ? "Задача / Подзадача" : "Task / Subtask";
-  t.quarter = ru ? "Кв. " : "Q";
-  t.total = ru ? "Всего" : "Total";
-  t.leading = ru ? "Институт прикладных исследований" : "Institute of Applied Studies";
-  t.institute = ru ? "Институт № " : "Institute No. ";
-  t.cityName = ru ? "Алматы" : "Almaty";
-  t.monthsOne = ru ? " месяц" : " months";
-  t.monthsFew = ru ? " месяца" : " months";
-  t.monthsMany = ru ? " месяцев" : " months";
-  t.firstHalf = ru ? "Кварталы 1-2" : "Quarters 1-2";
-  t.year = ru ? "Год " : "Year ";
-  t.overhead = ru ? "Накладные расходы" : "Overhead";
-  t.birthYear = "1970";
-  t.degree = ru ? "к.т.н." : "PhD";
-  if (ru) {
-    t.captions = {"Категория I (Оружейные ученые и специалисты)",
-                  "Категория II (Другие ученые и специалисты)",
-                  "Категория III (Вспомогательный персонал)",
-                  "Категория IV (Персонал с долей участия менее 10%)"};
-    // clang-format off
-    t.columnNames = {"Число лиц", "ФИО", "Год рождения", "Степень", "Код оружейной деятельности",
-                     "Роль в проекте", "Дневная ставка", "Дни", "Сумма"};
-    // clang-format on
-  } else {
-    t.captions = {"Category I (Weapon scientific and technical personnel)",
-                  "Category II (Other scientific and technical personnel)",
-                  "Category III (Supporting personnel)",
-                  "Category IV (Personnel, who will spend less than 22 days per year on the "
-                  "project)"};
-    // clang-format off
-    t.columnNames = {"Persons", "Name", "Year of birth", "Degree", "Weapon expertise code",
-                     "Function in project", "Daily rate", "Days", "Amount"};
-    // clang-format on
-  }
-  return t;
-}
-
-std::string MonthsText(int months, const PlanTexts& texts) {
+std::string RussianMonths(int months) {
   const int lastTwo = months % 100, last = months % 10;
   const bool teen = lastTwo >= 11 && lastTwo <= 14;
-  const std::string& word = (last == 1 && !teen)                ? texts.monthsOne
-                            : (last >= 2 && last <= 4 && !teen) ? texts.monthsFew
-                                                                : texts.monthsMany;
-  return std::to_string(months) + word;
+  return (last == 1 && !teen)                ? " месяц"
+         : (last >= 2 && last <= 4 && !teen) ? " месяца"
+                                             : " месяцев";
 }
 
 // Three tasks: two with subtasks, one without.
@@ -101,17 +54,18 @@ std::vector<ScheduleTask> DefaultSchedule(int quarters) {
   return {first, second, third};
 }
 
-double Sum(const std::vector<double>& values) {
-  double sum = 0;
-  for (double v : values) sum += v;
-  return sum;
+// A day count as typed in a cell: "15", "15.5", "40000.3".
+std::string DaysText(double days) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.15g", days);
+  return text;
 }
 
 // A labelled row of day counts followed by their sum.
 std::vector<std::string> DaysRow(const std::string& label, const std::vector<double>& days) {
   std::vector<std::string> row{label};
   for (double d : days) row.push_back(DaysText(d));
-  row.push_back(DaysText(Sum(days)));
+  row.push_back(DaysText(std::accumulate(days.begin(), days.end(), 0.0)));
   return row;
 }
 
@@ -132,17 +86,16 @@ std::string ParagraphXml(const std::string& text) {
     if (!pending.empty()) xml += "<w:t xml:space=\"preserve\">" + XmlEscape(pending) + "</w:t>";
     pending.clear();
   };
+  static const std::map<char, std::string> kElements = {
+      {'\t', "<w:tab/>"}, {'\x1E', "<w:noBreakHyphen/>"}, {'\x1F', "<w:softHyphen/>"}};
   for (char c : text) {
-    const char* element = c == '\t'     ? "<w:tab/>"
-                          : c == '\x1E' ? "<w:noBreakHyphen/>"
-                          : c == '\x1F' ? "<w:softHyphen/>"
-                                        : nullptr;
-    if (element == nullptr) {
+    const auto element = kElements.find(c);
+    if (element == kElements.end()) {
       pending += c;
-      continue;
+    } else {
+      flush();
+      xml += element->second;
     }
-    flush();
-    xml += element;
   }
   flush();
   return xml + "</w:r></w:p>";
@@ -164,9 +117,9 @@ TableSpec TableXmlSpec(const Block& block) {
     }
   }
   const auto width = [](const std::vector<CellSpec>& row) {
-    int columns = 0;
-    for (const auto& cell : row) columns += cell.gridSpan;
-    return columns;
+    return std::accumulate(row.begin(), row.end(), 0, [](int columns, const CellSpec& cell) {
+      return columns + cell.gridSpan;
+    });
   };
   int columns = 0;
   for (const auto& row : table.rows) columns = std::max(columns, width(row));
@@ -186,41 +139,17 @@ const std::vector<Field> kStaffColumns[] = {
     {kPersons, kFunction, kRate, kDays, kAmount},  // category IV with counts of persons
 };
 
-std::string FieldText(Field field, const Person& p, const PlanTexts& texts) {
-  // clang-format off
-  const std::string values[] = {std::to_string(p.persons), p.name, texts.birthYear, texts.degree,
-                                p.weapon, p.function, DaysText(p.rate), DaysText(p.days),
-                                DaysText(p.rate * p.days)};
-  // clang-format on
-  return values[field];
-}
-
-// A heading row, a row per person with its amount, and the totals row (label, days, amount).
-CellGrid StaffTable(int category, const std::vector<Person>& people, const PlanTexts& texts) {
-  const auto& columns = kStaffColumns[category == 3 && people.front().persons > 0 ? 4 : category];
-  CellGrid grid(1);
-  for (Field field : columns) grid[0].push_back(texts.columnNames[field]);
-  double days = 0, amount = 0;
-  for (const Person& person : people) {
-    auto& row = grid.emplace_back();
-    for (Field field : columns) row.push_back(FieldText(field, person, texts));
-    days += person.days;
-    amount += person.rate * person.days;
-  }
-  grid.push_back({texts.total, DaysText(days), DaysText(amount)});
-  return grid;
-}
-
 // The amounts of a financial table by row and column, both counted from 1.
 using Amounts = std::vector<std::vector<double>>;
 constexpr int kOverheadRow = 26, kTotalRow = 27;
 
+// The default lines (grants of categories I to IV in kind in rows 4 to 7), the CIS travel
+// and the plan's own lines of institution n.
 std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
-  const auto grants = n < plan.grants.size() ? plan.grants[n] : std::array{1200., 900., 600., 300.};
-  std::vector<ExpenseLine> lines = {{10, 3000}, {11, 1000},         {13, 800}, {14, 40},
-                                    {16, 100},  {17, 150},          {18, 500}, {19, 60},
-                                    {20, 90},   {kOverheadRow, 250}};
-  for (int c = 0; c < 4; ++c) lines.push_back({4 + c, 0, grants[c]});
+  std::vector<ExpenseLine> lines = {{10, 3000},  {11, 1000},          {13, 800},    {14, 40},
+                                    {16, 100},   {17, 150},           {18, 500},    {19, 60},
+                                    {20, 90},    {kOverheadRow, 250}, {4, 0, 1200}, {5, 0, 900},
+                                    {6, 0, 600}, {7, 0, 300}};
   lines.push_back(plan.cisTravelInKind ? ExpenseLine{23, 0, 400} : ExpenseLine{23, 400});
   if (n < plan.expenses.size())
     lines.insert(lines.end(), plan.expenses[n].begin(), plan.expenses[n].end());
@@ -255,76 +184,37 @@ void AddUpColumns(Amounts& amounts) {
   }
 }
 
-// Three heading rows, the lines 4 to 27 (group captions 9, 15 and 22 without amounts),
-// and the last row with one merged cell per period and one for the whole table.
-Block FinancialGrid(const Amounts& amounts, int years, const text::TextCatalogue& cat,
-                    const PlanTexts& texts) {
-  const int columns = 2 * years + 7;
-  // The labels of rows 4 to 27; group captions stay empty.
-  // clang-format off
-  const std::vector<std::string> labels = {
-      cat.CatGrantsI, cat.CatGrantsII, cat.CatGrantsIII, cat.CatGrantsIV, cat.LblSubtotal, "",
-      cat.CatCapitalEquipment, cat.CatNonCapitalEquipment, cat.LblSubtotal, cat.CatMaterials,
-      cat.CatBankFees, "", cat.CatTechnologicalEnergy, cat.CatCommunications, cat.CatSubcontracts,
-      cat.CatLogistics, cat.CatOtherDirectCosts, cat.LblSubtotal, "", cat.CatCisTravel,
-      cat.CatNonCisTravel, cat.LblSubtotal, texts.overhead, cat.LblTotal};
-  // clang-format on
-  CellGrid grid(3, std::vector<std::string>(columns));
-  for (int p = 0; p <= years + 1; ++p) {
-    grid[0][3 + 2 * p] = p == 0       ? texts.firstHalf
-                         : p <= years ? texts.year + std::to_string(p)
-                                      : texts.total;
-    grid[1][3 + 2 * p] = "(1)";
-    grid[1][4 + 2 * p] = "(2)";
-  }
-  for (int row = 4; row <= kTotalRow; ++row) {
-    auto& cells = grid.emplace_back(columns);
-    cells[1] = labels.at(row - 4);
-    if (cells[1].empty()) continue;
-    for (int c = 4; c <= columns; ++c) cells[c - 1] = DaysText(amounts[row][c]);
-  }
-  grid.push_back({"", cat.LblTotal, ""});
-  std::vector<std::vector<int>> spans(kTotalRow);
-  spans.push_back({1, 1, 1});
-  for (int c = 4; c <= columns; c += 2) {
-    grid.back().push_back(DaysText(amounts[kTotalRow][c] + amounts[kTotalRow][c + 1]));
-    spans.back().push_back(2);
-  }
-  return Table(grid, spans);
-}
-
-// The institution's name stands in cell (1, 2); 0 is the leading institution.
-CellGrid InstitutionTable(const PlanTexts& texts, int number) {
-  const std::string name = number == 0 ? texts.leading : texts.institute + std::to_string(number);
-  return {{texts.name, name}, {texts.city, texts.cityName}};
-}
-
 class PlanWriter {
  public:
-  explicit PlanWriter(const WorkPlan& plan)
-      : plan_(plan), cat_(CatalogueFor(plan.russian)), texts_(TextsFor(plan.russian)) {}
+  explicit PlanWriter(const WorkPlan& plan) : plan_(plan), cat_(CatalogueFor(plan.russian)) {}
 
   WorkPlanDocument Write() {
-    Add("Title", "", {Paragraph(texts_.title + plan_.projectNumber)});
+    const auto prose = Paragraph(
+        T("The work is described in the usual detail.", "Работа описана с обычной подробностью."));
+    Add("Title", "",
+        {Paragraph(T("Work plan of Project #", "План работ по проекту #") + plan_.projectNumber)});
     Add("HeadingI", cat_.HeadingI, {});
-    Add("HeadingI1", cat_.HeadingI1, {Paragraph(texts_.projectTitle)});
-    Add("HeadingI2", cat_.HeadingI2, {Paragraph(texts_.manager)});
+    Add("HeadingI1", cat_.HeadingI1,
+        {Paragraph(T("Instruments for a quiet laboratory", "Приборы для тихой лаборатории"))});
+    Add("HeadingI2", cat_.HeadingI2, {Paragraph(T("Dr. A. N. Author", "Д-р А. Н. Автор"))});
     Add("HeadingI3", cat_.HeadingI3, {});
-    Add("HeadingI31", cat_.HeadingI31, {Table(InstitutionTable(texts_, 0))});
+    Add("HeadingI31", cat_.HeadingI31, {Table(InstitutionTable(0))});
     Add("HeadingI32", cat_.HeadingI32, ParticipantEntries());
     Add("HeadingI4", cat_.HeadingI4, {});
-    AddPlain("HeadingI41", texts_.collaboratorsHeading, {Paragraph(texts_.collaborators)});
+    AddPlain("HeadingI41", T("4.1. Collaborators", "4.1. Коллабораторы"),
+             {Paragraph(Collaborators())});
     Add("HeadingI42", cat_.HeadingI42, {PartnersContent()});
-    Add("HeadingI5", cat_.HeadingI5, {Paragraph(MonthsText(plan_.months, texts_))});
-    Add("HeadingI6", cat_.HeadingI6, {Paragraph(texts_.location)});
+    Add("HeadingI5", cat_.HeadingI5, {Paragraph(MonthsText())});
+    Add("HeadingI6", cat_.HeadingI6,
+        {Paragraph(T("Laboratory building, Almaty", "Лабораторный корпус, Алматы"))});
     Add("HeadingII", cat_.HeadingII, {});
-    Add("HeadingII1", cat_.HeadingII1, {Paragraph(texts_.prose)});
-    Add("HeadingII2", cat_.HeadingII2, {Paragraph(texts_.prose)});
-    AddPlain("HeadingII3", texts_.backgroundHeading, {Paragraph(texts_.prose)});
-    Add("HeadingII4", cat_.HeadingII4, {Paragraph(texts_.prose)});
-    Add("HeadingII5", cat_.HeadingII5, {Paragraph(texts_.prose)});
-    Add("HeadingII6", cat_.HeadingII6, {Paragraph(texts_.prose)});
-    Add("HeadingII7", cat_.HeadingII7, {Table(ScheduleTable(plan_))});
+    Add("HeadingII1", cat_.HeadingII1, {prose});
+    Add("HeadingII2", cat_.HeadingII2, {prose});
+    AddPlain("HeadingII3", T("3. Scientific Background", "3. Научная база"), {prose});
+    Add("HeadingII4", cat_.HeadingII4, {prose});
+    Add("HeadingII5", cat_.HeadingII5, {prose});
+    Add("HeadingII6", cat_.HeadingII6, {prose});
+    Add("HeadingII7", cat_.HeadingII7, {Table(ScheduleTable())});
     Add("HeadingII8", cat_.HeadingII8, {});
     Add("HeadingII81", cat_.HeadingII81, PersonnelEntries());
     Add("HeadingII9", cat_.HeadingII9, FinancialTables());
@@ -332,6 +222,25 @@ class PlanWriter {
   }
 
  private:
+  // The plan's own text in its language.
+  std::string T(const std::string& english, const std::string& russian) const {
+    return plan_.russian ? russian : english;
+  }
+  std::string None() const { return T("None", "Нет"); }
+  std::string Total() const { return T("Total", "Всего"); }
+  std::string Collaborators() const {
+    return T("Example University, Oslo", "Университет примеров, Осло");
+  }
+  std::string Leading() const {
+    return T("Institute of Applied Studies", "Институт прикладных исследований");
+  }
+  std::string Institute(std::size_t number) const {
+    return T("Institute No. ", "Институт № ") + std::to_string(number);
+  }
+  std::string MonthsText() const {
+    return std::to_string(plan_.months) + (plan_.russian ? RussianMonths(plan_.months) : " months");
+  }
+
   void Add(const std::string& id, const std::string& pattern, std::vector<Block> body) {
     AddPlain(id, word::PatternToText(pattern), std::move(body));
   }
@@ -339,14 +248,50 @@ class PlanWriter {
     document_.sections.push_back({id, heading, std::move(body)});
   }
 
+  // The institution's name stands in cell (1, 2); 0 is the leading institution.
+  CellGrid InstitutionTable(std::size_t number) const {
+    return {{T("Name", "Название"), number == 0 ? Leading() : Institute(number)},
+            {T("City", "Город"), T("Almaty", "Алматы")}};
+  }
+
   std::vector<Block> ParticipantEntries() const {
-    if (plan_.participants == 0) return {Paragraph(texts_.none)};
+    if (plan_.participants == 0) return {Paragraph(None())};
     std::vector<Block> body;
     for (int n = 1; n <= plan_.participants; ++n) {
       body.push_back(Paragraph(cat_.LblParticipantInstitution + std::to_string(n)));
-      body.push_back(Table(InstitutionTable(texts_, n)));
+      body.push_back(Table(InstitutionTable(n)));
     }
     return body;
+  }
+
+  Block PartnersContent() const {
+    if (!plan_.partnersTable) return Paragraph(None());
+    return Table({{T("Partner", "Партнер"), T("Country", "Страна")}, {Collaborators(), "Norway"}});
+  }
+
+  // A heading row, for each task its task row, its subtask rows and its person-days row,
+  // then the totals row.
+  CellGrid ScheduleTable() const {
+    const int quarters = plan_.Quarters();
+    const auto tasks = plan_.schedule.empty() ? DefaultSchedule(quarters) : plan_.schedule;
+    CellGrid grid{{T("Task / Subtask", "Задача / Подзадача")}};
+    for (int q = 1; q <= quarters; ++q) grid[0].push_back(T("Q", "Кв. ") + std::to_string(q));
+    grid[0].push_back(Total());
+    std::vector<double> totals(quarters, 0);
+    for (size_t t = 0; t < tasks.size(); ++t) {
+      const std::string number = std::to_string(t + 1);
+      grid.push_back(std::vector<std::string>(quarters + 2));
+      grid.back()[0] = cat_.LblTask + number;
+      for (size_t s = 0; s < tasks[t].subtasks.size(); ++s) {
+        grid.push_back(
+            DaysRow(cat_.LblSubtask + number + "." + std::to_string(s + 1), tasks[t].subtasks[s]));
+      }
+      const auto days = TaskDays(tasks[t], quarters);
+      grid.push_back(DaysRow(cat_.LblPersonDays, days));
+      for (int q = 0; q < quarters; ++q) totals[q] += days.at(q);
+    }
+    grid.push_back(DaysRow(cat_.LblTotal, totals));
+    return grid;
   }
 
   // Per institution its label line, then per category its caption and its table.
@@ -355,23 +300,38 @@ class PlanWriter {
     if (staff.empty()) staff.assign(plan_.participants + 1, DefaultStaff(plan_.russian));
     std::vector<Block> body;
     for (std::size_t n = 0; n < staff.size(); ++n) {
-      const std::string number = std::to_string(n);
-      body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + texts_.leading
-                                      : cat_.LblParticipantInstitution + number + ": " +
-                                            texts_.institute + number));
+      body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + Leading()
+                                      : cat_.LblParticipantInstitution + std::to_string(n) + ": " +
+                                            Institute(n)));
       for (int c = 0; c < 4; ++c) {
         const auto& people = staff[n].categories[c];
         if (people.empty()) continue;
-        body.push_back(Paragraph(texts_.captions[c]));
-        body.push_back(Table(StaffTable(c, people, texts_)));
+        body.push_back(Paragraph(kCaptions[plan_.russian][c]));
+        body.push_back(Table(StaffTable(c, people)));
       }
     }
     return body;
   }
 
-  Block PartnersContent() const {
-    if (!plan_.partnersTable) return Paragraph(texts_.none);
-    return Table({{texts_.partner, texts_.country}, {texts_.collaborators, "Norway"}});
+  // A heading row, a row per person with its amount, and the totals row (label, days,
+  // amount).
+  CellGrid StaffTable(int category, const std::vector<Person>& people) const {
+    const auto& columns = kStaffColumns[category == 3 && people.front().persons > 0 ? 4 : category];
+    CellGrid grid(1);
+    for (Field field : columns) grid[0].push_back(kColumnNames[plan_.russian][field]);
+    double days = 0, amount = 0;
+    for (const Person& p : people) {
+      const std::string values[] = {
+          std::to_string(p.persons), p.name,           "1970",
+          T("PhD", "к.т.н."),        p.weapon,         p.function,
+          DaysText(p.rate),          DaysText(p.days), DaysText(p.rate * p.days)};
+      auto& row = grid.emplace_back();
+      for (Field field : columns) row.push_back(values[field]);
+      days += p.days;
+      amount += p.rate * p.days;
+    }
+    grid.push_back({Total(), DaysText(days), DaysText(amount)});
+    return grid;
   }
 
   // Table 1 for the whole project and, with participants, one table per institution,
@@ -396,25 +356,55 @@ class PlanWriter {
       AddUpColumns(amounts[t]);
       body.push_back(Paragraph(word::PatternToText(cat_.TitleTable1) + number));
       body.push_back(Paragraph(word::PatternToText(header)));
-      body.push_back(FinancialGrid(amounts[t], years, cat_, texts_));
+      body.push_back(FinancialGrid(amounts[t], years));
     }
     return body;
   }
 
+  // Three heading rows, the lines 4 to 27 (group captions 9, 15 and 22 without amounts),
+  // and the last row with one merged cell per period and one for the whole table.
+  Block FinancialGrid(const Amounts& amounts, int years) const {
+    const int columns = 2 * years + 7;
+    // The labels of rows 4 to 27; group captions stay empty.
+    // clang-format off
+    const std::vector<std::string> labels = {
+        cat_.CatGrantsI, cat_.CatGrantsII, cat_.CatGrantsIII, cat_.CatGrantsIV, cat_.LblSubtotal,
+        "", cat_.CatCapitalEquipment, cat_.CatNonCapitalEquipment, cat_.LblSubtotal,
+        cat_.CatMaterials, cat_.CatBankFees, "", cat_.CatTechnologicalEnergy,
+        cat_.CatCommunications, cat_.CatSubcontracts, cat_.CatLogistics, cat_.CatOtherDirectCosts,
+        cat_.LblSubtotal, "", cat_.CatCisTravel, cat_.CatNonCisTravel, cat_.LblSubtotal,
+        T("Overhead", "Накладные расходы"), cat_.LblTotal};
+    // clang-format on
+    CellGrid grid(3, std::vector<std::string>(columns));
+    for (int p = 0; p <= years + 1; ++p) {
+      grid[0][3 + 2 * p] = p == 0       ? T("Quarters 1-2", "Кварталы 1-2")
+                           : p <= years ? T("Year ", "Год ") + std::to_string(p)
+                                        : Total();
+      grid[1][3 + 2 * p] = "(1)";
+      grid[1][4 + 2 * p] = "(2)";
+    }
+    for (int row = 4; row <= kTotalRow; ++row) {
+      auto& cells = grid.emplace_back(columns);
+      cells[1] = labels.at(row - 4);
+      if (cells[1].empty()) continue;
+      for (int c = 4; c <= columns; ++c) cells[c - 1] = DaysText(amounts[row][c]);
+    }
+    grid.push_back({"", cat_.LblTotal, ""});
+    std::vector<std::vector<int>> spans(kTotalRow);
+    spans.push_back({1, 1, 1});
+    for (int c = 4; c <= columns; c += 2) {
+      grid.back().push_back(DaysText(amounts[kTotalRow][c] + amounts[kTotalRow][c + 1]));
+      spans.back().push_back(2);
+    }
+    return Table(grid, spans);
+  }
+
   const WorkPlan& plan_;
   const text::TextCatalogue cat_;
-  const PlanTexts texts_;
   WorkPlanDocument document_;
 };
 
 }  // namespace
-
-Block Paragraph(const std::string& text) {
-  return {text, {}};
-}
-Block Table(const CellGrid& cells, const std::vector<std::vector<int>>& gridSpans) {
-  return {"", cells, gridSpans};
-}
 
 std::size_t WorkPlanDocument::IndexOf(const std::string& id) const {
   for (std::size_t i = 0; i < sections.size(); ++i) {
@@ -452,12 +442,6 @@ void WorkPlanDocument::Remove(const std::string& id) {
 
 void WorkPlanDocument::EndAfter(const std::string& id) {
   sections.resize(IndexOf(id) + 1);
-}
-
-void WorkPlanDocument::MoveBefore(const std::string& id, const std::string& beforeId) {
-  Section moved = (*this)[id];
-  Remove(id);
-  sections.insert(sections.begin() + IndexOf(beforeId), std::move(moved));
 }
 
 void WorkPlanDocument::Save(const std::string& path) const {
@@ -498,39 +482,6 @@ WorkPlanDocument PlanWithPersonnelMistakes() {
   doc.TableOf("HeadingII81", 4)[1][3] = "6.1";
   doc.TableOf("HeadingII81", 11)[1][0] = "None";
   return doc;
-}
-
-CellGrid ScheduleTable(const WorkPlan& plan) {
-  const auto cat = CatalogueFor(plan.russian);
-  const PlanTexts texts = TextsFor(plan.russian);
-  const int quarters = plan.Quarters();
-  const auto tasks = plan.schedule.empty() ? DefaultSchedule(quarters) : plan.schedule;
-
-  CellGrid grid{{texts.scheduleLabel}};
-  for (int q = 1; q <= quarters; ++q) grid[0].push_back(texts.quarter + std::to_string(q));
-  grid[0].push_back(texts.total);
-
-  std::vector<double> totals(quarters, 0);
-  for (size_t t = 0; t < tasks.size(); ++t) {
-    const std::string number = std::to_string(t + 1);
-    grid.push_back(std::vector<std::string>(quarters + 2));
-    grid.back()[0] = cat.LblTask + number;
-    for (size_t s = 0; s < tasks[t].subtasks.size(); ++s) {
-      grid.push_back(
-          DaysRow(cat.LblSubtask + number + "." + std::to_string(s + 1), tasks[t].subtasks[s]));
-    }
-    const auto days = TaskDays(tasks[t], quarters);
-    grid.push_back(DaysRow(cat.LblPersonDays, days));
-    for (int q = 0; q < quarters; ++q) totals[q] += days.at(q);
-  }
-  grid.push_back(DaysRow(cat.LblTotal, totals));
-  return grid;
-}
-
-std::string DaysText(double days) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.15g", days);
-  return text;
 }
 
 }  // namespace kv::testing

@@ -21,8 +21,12 @@ struct Block {
   std::vector<std::vector<int>> gridSpans{};
   bool IsTable() const { return !cells.empty(); }
 };
-Block Paragraph(const std::string& text);
-Block Table(const CellGrid& cells, const std::vector<std::vector<int>>& gridSpans = {});
+inline Block Paragraph(const std::string& text) {
+  return {text, {}};
+}
+inline Block Table(const CellGrid& cells, const std::vector<std::vector<int>>& gridSpans = {}) {
+  return {"", cells, gridSpans};
+}
 
 // A heading line and what stands below it up to the next section. Sections are known
 // by the catalogue name of their heading ("HeadingI32", "HeadingII7"); the sections
@@ -76,10 +80,8 @@ struct WorkPlan {
   // Institutions 0 (leading) to size - 1 of section 8.1; empty: the default staff for
   // every institution.
   std::vector<InstitutionStaff> personnel{};
-  // The financial tables, by institution (0 the leading one): the yearly grants in kind
-  // of categories I to IV (defaults for institutions not listed), and lines added to the
-  // default expense lines. Table 1 is their sum.
-  std::vector<std::array<double, 4>> grants{};
+  // Lines added to the default expense lines of the financial tables, by institution (0
+  // the leading one). Table 1 is their sum.
   std::vector<std::vector<ExpenseLine>> expenses{};
   bool cisTravelInKind = false;  // the special series' way when a project has no personnel
 
@@ -102,7 +104,6 @@ class WorkPlanDocument {
 
   void Remove(const std::string& id);
   void EndAfter(const std::string& id);  // drops the sections after it
-  void MoveBefore(const std::string& id, const std::string& beforeId);
   void Save(const std::string& path) const;
 
  private:
@@ -116,12 +117,5 @@ WorkPlanDocument BuildWorkPlan(const WorkPlan& plan = {});
 // (participant 1, category I), a daily rate above the norm (participant 1, category II,
 // row 3) and the keyword inside a table (participant 2, category IV).
 WorkPlanDocument PlanWithPersonnelMistakes();
-
-// The technical schedule of the plan as a table: a heading row, for each task its task
-// row, its subtask rows and its person-days row, then the totals row.
-CellGrid ScheduleTable(const WorkPlan& plan);
-
-// A day count as typed in a cell: "15", "15.5", "40000.3".
-std::string DaysText(double days);
 
 }  // namespace kv::testing

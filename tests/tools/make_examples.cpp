@@ -5,27 +5,21 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
-#include <vector>
 
 #include "support/work_plan_builder.h"
 
 namespace {
 
-// A schedule whose first person-days total disagrees with its quarters and whose
-// last person-days row has a quarter of 2.25 days: errors with green cells, and a
-// warning with a yellow cell.
+// A schedule whose first person-days total (task 1, row 5) disagrees with its quarters
+// and whose last person-days row (task 3, row 10) has a quarter of 2.25 days: errors with
+// green cells, and a warning with a yellow cell.
 kv::testing::WorkPlanDocument FlawedPlan() {
   kv::testing::WorkPlan plan;
   plan.projectNumber = "1235";
   auto document = kv::testing::BuildWorkPlan(plan);
-  auto& rows = document.TableOf("HeadingII7");
-  std::vector<std::size_t> personDays;
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    if (rows[r][0] == "Person*days") personDays.push_back(r);
-  }
-  const std::size_t total = rows[0].size() - 1;
-  rows[personDays.front()][total] = std::to_string(std::stoi(rows[personDays.front()][total]) + 10);
-  rows[personDays.back()][1] = "2.25";
+  std::string& taskOneTotal = document.Cell("HeadingII7", 5, plan.Quarters() + 2);
+  taskOneTotal = std::to_string(std::stoi(taskOneTotal) + 10);
+  document.Cell("HeadingII7", 10, 2) = "2.25";
   return document;
 }
 
