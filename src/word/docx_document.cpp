@@ -1,7 +1,9 @@
 #include "word/docx_document.h"
 
 #include <sstream>
+#include <utility>
 
+#include "word/safe_file.h"
 #include "word/word_application.h"
 
 namespace kv::word::docx {
@@ -35,7 +37,10 @@ std::string Serialise(pugi::xml_document& xml) {
 }  // namespace
 
 Document::Document(const std::string& path, const PackageLimits& limits)
-    : package_(Package::Read(path, limits)),
+    : Document(Package::Read(path, limits), limits) {}
+
+Document::Document(Package package, const PackageLimits& limits)
+    : package_(std::move(package)),
       mainName_(package_.MainDocumentName()),
       maxXmlBytes_(limits.maxXmlBytes) {
   const PackageEntry* main = package_.Find(mainName_);
@@ -61,10 +66,14 @@ pugi::xml_node Document::Settings() {
   return settings_->document_element();
 }
 
-void Document::Write(const std::string& path) {
+std::string Document::Bytes() {
   package_.Replace(mainName_, Serialise(main_));
   if (settings_) package_.Replace(settingsName_, Serialise(*settings_));
-  package_.Write(path);
+  return package_.Bytes();
+}
+
+void Document::Write(const std::string& path) {
+  ReplaceFile(path, Bytes());
 }
 
 }  // namespace kv::word::docx

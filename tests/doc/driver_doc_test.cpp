@@ -29,7 +29,7 @@ TEST(DriverDoc, FindingsInADocLandInADocCopyAndACleanDocLeavesNone) {
     ASSERT_EQ(fs::path(doc.output).filename(), name + ".doc");
     const std::string before = ReadFileBytes(doc.output);
 
-    const KvRun run = RunKv({dir.path().string(), {doc.output}, {}, ""});
+    const KvRun run = RunKv({.workingFolder = dir.path().string(), .arguments = {doc.output}});
     EXPECT_EQ(ReadFileBytes(doc.output), before);
     const std::string copy = dir / (name + "-validated.doc");
     EXPECT_EQ(run.status, clean ? 0 : 1) << run.err;
