@@ -15,7 +15,7 @@ struct EngineOptions {
   std::chrono::seconds ConversionTimeLimit{120};  // per LibreOffice run
   // Asked while LibreOffice runs: true stops the conversion at once (the run was
   // interrupted).
-  std::function<bool()> Interrupted;
+  std::function<bool()> Interrupted = {};
 };
 
 std::unique_ptr<WordApplication> CreateDocxApplication(const EngineOptions& options = {});
