@@ -399,20 +399,6 @@ TEST_F(DriverEndToEnd, LinksAndFifosAtTheCopyOrTheLogAreReplacedNeverWrittenThro
   }
 }
 
-// Mounts a tmpfs of 64 KiB at `folder`; false where that is not allowed (not root).
-bool MountSmallDisk(const std::string& folder) {
-  return geteuid() == 0 &&
-         std::system(("mount -t tmpfs -o size=64k tmpfs '" + folder + "' 2>/dev/null").c_str()) ==
-             0;
-}
-
-void FillDisk(const std::string& folder) {
-  std::ofstream fill(folder + "/fill", std::ios::binary);
-  const std::string block(4096, '\0');
-  while (fill.write(block.data(), block.size()) && fill.flush()) {
-  }
-}
-
 TEST_F(DriverEndToEnd, ACopyThatCannotBeWrittenEndsTheRunWithItsReasonAndLeavesNoPart) {
   const struct {
     std::string name, error;
@@ -424,10 +410,15 @@ TEST_F(DriverEndToEnd, ACopyThatCannotBeWrittenEndsTheRunWithItsReasonAndLeavesN
     SCOPED_TRACE(c.name);
     const std::string folder = dir / c.name;
     fs::create_directory(folder);
-    const bool full = c.name == "full disk";  // the log is written there too
-    if (full && !MountSmallDisk(folder)) continue;
+    // A full disk is a small tmpfs, filled: only root may mount one. The log goes there too.
+    const bool full = c.name == "full disk";
+    if (full &&
+        (geteuid() != 0 ||
+         std::system(("mount -t tmpfs -o size=64k tmpfs '" + folder + "' 2>/dev/null").c_str()) !=
+             0))
+      continue;
     const ChosenDocument chosen(folder + "/1234-we.docx", UnstructuredDocument());
-    if (full) FillDisk(folder);
+    if (full) std::system(("dd if=/dev/zero of='" + folder + "/fill' 2>/dev/null").c_str());
     if (c.name == "folder in the way") fs::create_directory(folder + "/1234-we-validated.docx");
     if (c.name == "read-only folder") chmod(folder.c_str(), 0555);
     if (c.name == "read-only folder" && access(folder.c_str(), W_OK) == 0) continue;  // root
@@ -462,11 +453,7 @@ TEST_F(DriverEndToEnd, OnlyRegularWordFilesAreOpened) {
       {"1234-we.doc", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "", "the file is empty"},
       {"1234-we.doc", "Plain text that LibreOffice would import.\n", kNotWord},
-      {"1234-we.doc",
-       std::string("\x7F"
-                   "ELF\x02\x01\x01\0\x93\xE1",
-                   10),
-       kNotWord},
+      {"1234-we.doc", "\x89PNG\r\n\x1A\n\x93\xE1 random bytes", kNotWord},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
