@@ -10,8 +10,14 @@ namespace {
 // The one process-wide value kv has: a signal handler can reach nothing else.
 volatile sig_atomic_t stopSignal = 0;
 
+// A second signal ends the process at once, as it would without this handler: a run that
+// does not give way to the first (a desktop dialog) cannot hold out.
 void RecordSignal(int signal) {
-  if (stopSignal == 0) stopSignal = signal;
+  if (stopSignal != 0) {
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+  }
+  stopSignal = signal;
 }
 
 }  // namespace
