@@ -85,6 +85,14 @@ void ExpectEmptyReport(const KvRun& run, const Json& file, const std::string& ou
   EXPECT_TRUE(report["errors"].empty() && report["marked_cells"].empty());
 }
 
+// The names in a folder, hidden temporary files included.
+Strings Entries(const fs::path& folder) {
+  Strings names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 class DriverEndToEnd : public ::testing::Test {
  protected:
   KvRun Run(Strings arguments, Strings environment = {}, std::string input = "") {
@@ -139,22 +147,6 @@ TEST_F(DriverEndToEnd, RefusedNameShowsOnlyTheNameBoxAndLeavesNoCopy) {
   EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "File: " + chosen.path, "Incorrect file name",
                                  kCompleted));
   EXPECT_FALSE(fs::exists(dir / "workplan-validated.docx"));
-  chosen.ExpectUnchanged();
-}
-
-TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsBothBoxes) {
-  const ChosenDocument chosen(dir / "1234-we.docx", std::string("PK not a word document"));
-  const KvRun run = Run({"--json", chosen.path});
-  const std::string reason = "not a valid zip package: Not a zip archive";
-  ExpectEmptyReport(run, chosen.path, "cannot_open", reason);
-  EXPECT_EQ(run.err,
-            "DO Ruvaveruz 1.2.4: Error\nFile cannot be opened\n"
-            "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\nkv: " +
-                chosen.path + ": " + reason + "\n");
-  EXPECT_THAT(Log(),
-              ElementsAre(kBanner, kStart, "File: " + chosen.path, "Initializing constants...",
-                          "Initializing data...", "File cannot be opened: " + reason, kCompleted));
-  EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
   chosen.ExpectUnchanged();
 }
 
@@ -241,15 +233,22 @@ TEST_F(DriverEndToEnd, UnexpectedFailureEndsAbnormallyAndLeavesTheCopy) {
   }
 }
 
+// A folder where the log should be, or a working folder that is gone.
 TEST_F(DriverEndToEnd, LogThatCannotBeCreatedStopsTheRun) {
   const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
-  fs::create_directory(dir / "kv.log");  // a folder where the log should be
-  const KvRun run = Run({"--json", chosen.path});
-  const std::string reason = "cannot create the run log " + (dir / "kv.log") + ": Is a directory";
-  ExpectEmptyReport(run, nullptr, "abnormal_termination", reason);
-  EXPECT_EQ(run.err, "kv: " + reason + "\n");
-  EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
-  chosen.ExpectUnchanged();
+  fs::create_directory(dir / "gone");
+  for (const auto& [folder, before, reason] :
+       {std::tuple(dir.path().string(), "mkdir kv.log",
+                   "cannot create the run log " + (dir / "kv.log") + ": Is a directory"),
+        std::tuple(dir / "gone", "rmdir \"$PWD\"",
+                   std::string("cannot create the run log kv.log: No such file or directory"))}) {
+    const KvRun run =
+        RunKv({.workingFolder = folder, .arguments = {"--json", chosen.path}, .before = before});
+    ExpectEmptyReport(run, nullptr, "abnormal_termination", reason);
+    EXPECT_EQ(run.err, "kv: " + reason + "\n");
+    EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
+    chosen.ExpectUnchanged();
+  }
 }
 
 TEST_F(DriverEndToEnd, CommandLineMistakesExitWith64AndVersionAndHelpWith0) {
@@ -361,14 +360,6 @@ TEST_F(DriverEndToEnd, FiftyErrorsStopTheValidation) {
   chosen.ExpectUnchanged();
 }
 
-// The names in a folder, hidden temporary files included.
-Strings Entries(const fs::path& folder) {
-  Strings names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST_F(DriverEndToEnd, LinksAndFifosAtTheCopyOrTheLogAreReplacedNeverWrittenThrough) {
   const std::string copy = dir / "1234-we-validated.docx", log = dir / "kv.log";
   const ChosenDocument other(dir / "other.txt", std::string("another file"));
@@ -443,12 +434,14 @@ TEST_F(DriverEndToEnd, ACopyThatCannotBeWrittenEndsTheRunWithItsReasonAndLeavesN
   }
 }
 
-TEST_F(DriverEndToEnd, OnlyRegularWordFilesAreOpened) {
+// Only regular files are read, and a .doc only when it starts like a Word document.
+TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsBothBoxesAndSaysWhy) {
   const std::string kNotWord =
       "not a Word document (neither a Word binary file, RTF nor a .docx package)";
   const struct {
     std::string name, bytes, reason;  // a FIFO when bytes is "fifo"
   } cases[] = {
+      {"1234-we.docx", "PK not a word document", "not a valid zip package: Not a zip archive"},
       {"1234-we.docx", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "", "the file is empty"},
@@ -458,19 +451,25 @@ TEST_F(DriverEndToEnd, OnlyRegularWordFilesAreOpened) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reason);
     const std::string path = dir / c.name;
-    fs::remove(path);
     if (c.bytes == "fifo") mkfifo(path.c_str(), 0644);
     std::optional<ChosenDocument> chosen;
     if (c.bytes != "fifo") chosen.emplace(path, c.bytes);
     const KvRun run = Run({"--json", path});
     ExpectEmptyReport(run, path, "cannot_open", c.reason);
-    EXPECT_THAT(run.err, EndsWith("No warnings\nkv: " + path + ": " + c.reason + "\n"));
-    EXPECT_THAT(Log(), Contains("File cannot be opened: " + c.reason));
+    EXPECT_EQ(run.err,
+              "DO Ruvaveruz 1.2.4: Error\nFile cannot be opened\n"
+              "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\nkv: " +
+                  path + ": " + c.reason + "\n");
+    EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "File: " + path, "Initializing constants...",
+                                   "Initializing data...", "File cannot be opened: " + c.reason,
+                                   kCompleted));
+    EXPECT_EQ(Entries(dir.path()), Strings({c.name, "kv.log"})) << "no copy";
     if (chosen) chosen->ExpectUnchanged();
+    fs::remove(path);
   }
 }
 
-TEST_F(DriverEndToEnd, AReportThatCannotBeWrittenOrAMissingFolderStillEndWithStatus2) {
+TEST_F(DriverEndToEnd, AReportThatCannotBeWrittenEndsWithStatus2) {
   const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
   for (const std::string output : {">/dev/full", ">&-"}) {
     const KvRun run = RunKv({.workingFolder = dir.path().string(),
@@ -480,12 +479,6 @@ TEST_F(DriverEndToEnd, AReportThatCannotBeWrittenOrAMissingFolderStillEndWithSta
     EXPECT_THAT(run.err, EndsWith("kv: cannot write the JSON report on standard output\n"));
     EXPECT_EQ(Log().back(), kCompleted) << "nothing else went to standard output's place";
   }
-  fs::create_directory(dir / "gone");
-  const KvRun run = RunKv({.workingFolder = dir / "gone",
-                           .arguments = {"--json", chosen.path},
-                           .before = "rmdir \"$PWD\""});
-  ExpectEmptyReport(run, nullptr, "abnormal_termination",
-                    "cannot create the run log kv.log: No such file or directory");
   chosen.ExpectUnchanged();
 }
 
