@@ -36,7 +36,8 @@ class EngineTest : public ::testing::Test {
 TEST_F(EngineTest, SpecialCharactersReadAsTheWordProcessorReportsThem) {
   Open(DocxBuilder().RawParagraph(
       "<w:p><w:r><w:t>a</w:t><w:tab/><w:t>b</w:t><w:noBreakHyphen/><w:t>c</w:t><w:softHyphen/>"
-      "<w:sym w:font=\"Symbol\" w:char=\"2014\"/><w:br/><w:t>next</w:t></w:r></w:p>"));
+      "<w:sym w:font=\"Symbol\" w:char=\"2014\"/><w:br/><w:t>n<![CDATA[e]]>x<!-- a -->t</w:t>"
+      "</w:r></w:p>"));
   EXPECT_EQ(LineAtSelection(),
             "a\tb\x1e"
             "c\x1f\u2014\v");

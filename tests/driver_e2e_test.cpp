@@ -1,10 +1,14 @@
 // The kv binary from start to end: log, boxes, the validated copy, exit status, JSON.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
 
 #include "support/docx_builder.h"
@@ -20,9 +24,9 @@ namespace fs = std::filesystem;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using ::testing::StartsWith;
 using Strings = std::vector<std::string>;
 using Json = nlohmann::json;
 using namespace std::string_literals;
@@ -70,19 +74,33 @@ DocxBuilder UnstructuredDocument() {
   return document;
 }
 
-// The report of a run that ended before any check.
-void ExpectEmptyReport(const KvRun& run, const Json& file) {
+// The report of a run that ended before any check, and its status.
+void ExpectEmptyReport(const KvRun& run, const Json& file, const std::string& outcome,
+                       const std::string& reason) {
+  EXPECT_EQ(run.status, 2);
   const auto report = Json::parse(run.out);
   EXPECT_EQ(report["file"], file);
+  EXPECT_EQ(report["outcome"], outcome);
+  EXPECT_EQ(report["reason"], reason);
   EXPECT_TRUE(report["validated_copy"].is_null());
   EXPECT_TRUE(report["errors"].empty() && report["marked_cells"].empty());
+}
+
+// The names in a folder, hidden temporary files included.
+Strings Entries(const fs::path& folder) {
+  Strings names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 class DriverEndToEnd : public ::testing::Test {
  protected:
   KvRun Run(Strings arguments, Strings environment = {}, std::string input = "") {
-    return RunKv(
-        {dir.path().string(), std::move(arguments), std::move(environment), std::move(input)});
+    return RunKv({.workingFolder = dir.path().string(),
+                  .arguments = std::move(arguments),
+                  .environment = std::move(environment),
+                  .input = std::move(input)});
   }
   Strings Log() const { return WithoutDates(LogLines(dir.path().string())); }
 
@@ -101,8 +119,9 @@ TEST_F(DriverEndToEnd, NoFileChosenEndsWithTheEnglishBoxAndStatus2) {
     EXPECT_THAT(run.err,
                 HasSubstr("DO Ruvaveruz 1.2.4\nNo file selected\nValidation terminated\n"));
     EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "No file selected.", kCompleted));
+    EXPECT_THAT(run.err, EndsWith("\nkv: no file selected\n"));
     EXPECT_EQ(run.out.empty(), arguments.empty());
-    if (!arguments.empty()) ExpectEmptyReport(run, nullptr);
+    if (!arguments.empty()) ExpectEmptyReport(run, nullptr, "no_file", "no file selected");
   }
   bystander.ExpectUnchanged();
 }
@@ -123,28 +142,12 @@ TEST_F(DriverEndToEnd, RefusedNameShowsOnlyTheNameBoxAndLeavesNoCopy) {
   const ChosenDocument chosen(dir / "workplan.docx", UnstructuredDocument());
   std::ofstream(dir / "kv.log", std::ios::binary) << "a line of an earlier run\r\n";
   const KvRun run = Run({"--json", chosen.path});
-  ExpectEmptyReport(run, chosen.path);
-  EXPECT_EQ(run.status, 2);
+  ExpectEmptyReport(run, chosen.path, "refused_name", "incorrect file name");
   EXPECT_THAT(run.err, HasSubstr("Incorrect file name:\n" + chosen.path + "\n"));
   EXPECT_THAT(run.err, Not(HasSubstr("Validation completed")));
   EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "File: " + chosen.path, "Incorrect file name",
                                  kCompleted));
   EXPECT_FALSE(fs::exists(dir / "workplan-validated.docx"));
-  chosen.ExpectUnchanged();
-}
-
-TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsBothBoxes) {
-  const ChosenDocument chosen(dir / "1234-we.docx", std::string("PK not a word document"));
-  const KvRun run = Run({"--json", chosen.path});
-  ExpectEmptyReport(run, chosen.path);
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err,
-            "DO Ruvaveruz 1.2.4: Error\nFile cannot be opened\n"
-            "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\n");
-  EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "File: " + chosen.path,
-                                 "Initializing constants...", "Initializing data...",
-                                 StartsWith("File cannot be opened: "), kCompleted));
-  EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
   chosen.ExpectUnchanged();
 }
 
@@ -206,14 +209,21 @@ TEST_F(DriverEndToEnd, UnexpectedFailureEndsAbnormallyAndLeavesTheCopy) {
   for (const std::string phase : {"choose", "structure", "summary"}) {
     SCOPED_TRACE(phase);
     const KvRun run = Run({"--json", chosen.path}, {"KV_TEST_FAIL_AT=" + phase});
+    const std::string reason = "failure provoked at " + phase;
+    // Also before the catalogue holds its texts, the box explains itself; the reason
+    // follows it.
+    EXPECT_EQ(run.err, "DO Ruvaveruz 1.2.4: Unknown Error\nFile cannot be processed\nkv: " +
+                           chosen.path + ": " + reason + "\n");
+    const Strings log = Log();
+    EXPECT_EQ(Strings(log.end() - 2, log.end()), Strings({"Failure: " + reason, kAbnormal}));
     EXPECT_EQ(run.status, 2);
-    // Also before the catalogue holds its texts, the box explains itself.
-    EXPECT_EQ(run.err, "DO Ruvaveruz 1.2.4: Unknown Error\nFile cannot be processed\n");
-    EXPECT_EQ(Log().back(), kAbnormal);
-    EXPECT_TRUE(Json::parse(run.out)["validated_copy"].is_null());
+    const auto report = Json::parse(run.out);
+    EXPECT_EQ(report["outcome"], "abnormal_termination");
+    EXPECT_EQ(report["reason"], reason);
+    EXPECT_TRUE(report["validated_copy"].is_null());
     chosen.ExpectUnchanged();
     if (phase == "choose") {
-      EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, kAbnormal));
+      EXPECT_EQ(Log().size(), 4u);
       continue;
     }
     // The copy was saved at once, in normal view at 65 percent, before any check, and is
@@ -224,14 +234,22 @@ TEST_F(DriverEndToEnd, UnexpectedFailureEndsAbnormallyAndLeavesTheCopy) {
   }
 }
 
+// A folder where the log should be, or a working folder that is gone.
 TEST_F(DriverEndToEnd, LogThatCannotBeCreatedStopsTheRun) {
   const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
-  fs::create_directory(dir / "kv.log");  // a folder where the log should be
-  const KvRun run = Run({chosen.path});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "kv: cannot create the run log kv.log in " + dir.path().string() + "\n");
-  EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
-  chosen.ExpectUnchanged();
+  fs::create_directory(dir / "gone");
+  for (const auto& [folder, before, reason] :
+       {std::tuple(dir.path().string(), "mkdir kv.log",
+                   "cannot create the run log " + (dir / "kv.log") + ": Is a directory"),
+        std::tuple(dir / "gone", "rmdir \"$PWD\"",
+                   std::string("cannot create the run log kv.log: No such file or directory"))}) {
+    const KvRun run =
+        RunKv({.workingFolder = folder, .arguments = {"--json", chosen.path}, .before = before});
+    ExpectEmptyReport(run, nullptr, "abnormal_termination", reason);
+    EXPECT_EQ(run.err, "kv: " + reason + "\n");
+    EXPECT_FALSE(fs::exists(dir / "1234-we-validated.docx"));
+    chosen.ExpectUnchanged();
+  }
 }
 
 TEST_F(DriverEndToEnd, CommandLineMistakesExitWith64AndVersionAndHelpWith0) {
@@ -407,6 +425,144 @@ TEST_F(DriverEndToEnd, FiftyErrorsStopTheValidation) {
       Strings(std::find(log.begin(), log.end(), "Technical schedule contains errors."), log.end()),
       ElementsAre("Technical schedule contains errors.", "51 errors found", kCompleted));
   chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, LinksAndFifosAtTheCopyOrTheLogAreReplacedNeverWrittenThrough) {
+  const std::string copy = dir / "1234-we-validated.docx", log = dir / "kv.log";
+  const ChosenDocument other(dir / "other.txt", std::string("another file"));
+  const std::pair<std::string, std::function<void(const std::string&)>> cases[] = {
+      {"symbolic link as the copy", [&](auto& chosen) { fs::create_symlink(chosen, copy); }},
+      {"hard link as the copy", [&](auto& chosen) { fs::create_hard_link(chosen, copy); }},
+      {"link to another file as the copy", [&](auto&) { fs::create_hard_link(other.path, copy); }},
+      {"symbolic link as kv.log", [&](auto& chosen) { fs::create_symlink(chosen, log); }},
+      {"hard link as kv.log", [&](auto& chosen) { fs::create_hard_link(chosen, log); }},
+      {"FIFO as kv.log", [&](auto&) { mkfifo(log.c_str(), 0644); }},
+  };
+  for (const auto& [name, putInTheWay] : cases) {
+    SCOPED_TRACE(name);
+    const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+    putInTheWay(chosen.path);
+    const KvRun run = Run({"--json", chosen.path});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(Json::parse(run.out)["validated_copy"], copy);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(copy)) && fs::hard_link_count(copy) == 1);
+    EXPECT_EQ(Log().back(), kCompleted);
+    EXPECT_EQ(fs::hard_link_count(chosen.path), 1u);
+    chosen.ExpectUnchanged();
+    other.ExpectUnchanged();
+    EXPECT_EQ(Entries(dir.path()),
+              Strings({"1234-we-validated.docx", "1234-we.docx", "kv.log", "other.txt"}));
+    fs::remove(copy);
+    fs::remove(log);
+  }
+}
+
+TEST_F(DriverEndToEnd, ACopyThatCannotBeWrittenEndsTheRunWithItsReasonAndLeavesNoPart) {
+  const struct {
+    std::string name, error;
+    Strings left;  // in the document's folder after the run
+  } cases[] = {{"folder in the way", "Is a directory", {"1234-we-validated.docx", "1234-we.docx"}},
+               {"read-only folder", "Permission denied", {"1234-we.docx"}},
+               {"full disk", "No space left on device", {"1234-we.docx", "fill", "kv.log"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string folder = dir / c.name;
+    fs::create_directory(folder);
+    // A full disk is a small tmpfs, filled: only root may mount one. The log goes there too.
+    const bool full = c.name == "full disk";
+    if (full &&
+        (geteuid() != 0 ||
+         std::system(("mount -t tmpfs -o size=64k tmpfs '" + folder + "' 2>/dev/null").c_str()) !=
+             0))
+      continue;
+    const ChosenDocument chosen(folder + "/1234-we.docx", UnstructuredDocument());
+    if (full) std::system(("dd if=/dev/zero of='" + folder + "/fill' 2>/dev/null").c_str());
+    if (c.name == "folder in the way") fs::create_directory(folder + "/1234-we-validated.docx");
+    if (c.name == "read-only folder") chmod(folder.c_str(), 0555);
+    if (c.name == "read-only folder" && access(folder.c_str(), W_OK) == 0) continue;  // root
+
+    const KvRun run = RunKv({.workingFolder = full ? folder : dir.path().string(),
+                             .arguments = {"--json", chosen.path}});
+    const std::string reason = "cannot write " + folder + "/1234-we-validated.docx: " + c.error;
+    ExpectEmptyReport(run, chosen.path, "abnormal_termination", reason);
+    EXPECT_THAT(run.err,
+                EndsWith("File cannot be processed\nkv: " + chosen.path + ": " + reason + "\n"));
+    chosen.ExpectUnchanged();
+    EXPECT_EQ(Entries(folder), c.left);
+    if (full) {
+      EXPECT_THAT(run.err, ::testing::StartsWith("kv: cannot write the run log kv.log: " + c.error +
+                                                 "\nDO Ruvaveruz"));
+      std::system(("umount '" + folder + "'").c_str());
+    } else {
+      const Strings log = Log();
+      EXPECT_EQ(Strings(log.end() - 2, log.end()), Strings({"Failure: " + reason, kAbnormal}));
+    }
+    chmod(folder.c_str(), 0755);
+  }
+}
+
+// Only regular files are read, and a .doc only when it starts like a Word document.
+TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsBothBoxesAndSaysWhy) {
+  const std::string kNotWord =
+      "not a Word document (neither a Word binary file, RTF nor a .docx package)";
+  const struct {
+    std::string name, bytes, reason;  // a FIFO when bytes is "fifo"
+  } cases[] = {
+      {"1234-we.docx", "PK not a word document", "not a valid zip package: Not a zip archive"},
+      {"1234-we.docx", "fifo", "not a regular file but a FIFO"},
+      {"1234-we.doc", "fifo", "not a regular file but a FIFO"},
+      {"1234-we.doc", "", "the file is empty"},
+      {"1234-we.doc", "Plain text that LibreOffice would import.\n", kNotWord},
+      {"1234-we.doc", "\x89PNG\r\n\x1A\n\x93\xE1 random bytes", kNotWord},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    const std::string path = dir / c.name;
+    if (c.bytes == "fifo") mkfifo(path.c_str(), 0644);
+    std::optional<ChosenDocument> chosen;
+    if (c.bytes != "fifo") chosen.emplace(path, c.bytes);
+    const KvRun run = Run({"--json", path});
+    ExpectEmptyReport(run, path, "cannot_open", c.reason);
+    EXPECT_EQ(run.err,
+              "DO Ruvaveruz 1.2.4: Error\nFile cannot be opened\n"
+              "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\nkv: " +
+                  path + ": " + c.reason + "\n");
+    EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "File: " + path, "Initializing constants...",
+                                   "Initializing data...", "File cannot be opened: " + c.reason,
+                                   kCompleted));
+    EXPECT_EQ(Entries(dir.path()), Strings({c.name, "kv.log"})) << "no copy";
+    if (chosen) chosen->ExpectUnchanged();
+    fs::remove(path);
+  }
+}
+
+TEST_F(DriverEndToEnd, AReportThatCannotBeWrittenEndsWithStatus2) {
+  const ChosenDocument chosen(dir / "1234-we.docx", UnstructuredDocument());
+  for (const std::string output : {">/dev/full", ">&-"}) {
+    const KvRun run = RunKv({.workingFolder = dir.path().string(),
+                             .arguments = {"--json", chosen.path},
+                             .output = output});
+    EXPECT_EQ(run.status, 2) << output;
+    EXPECT_THAT(run.err, EndsWith("kv: cannot write the JSON report on standard output\n"));
+    EXPECT_EQ(Log().back(), kCompleted) << "nothing else went to standard output's place";
+  }
+  chosen.ExpectUnchanged();
+}
+
+TEST_F(DriverEndToEnd, TwoRunsAtOnceInOneFolderNeverMixTheirLogLines) {
+  const ChosenDocument first(dir / "1234-we.docx", UnstructuredDocument()),
+      second(dir / "1235-we.docx", UnstructuredDocument());
+  StartedKv one({.workingFolder = dir.path().string(), .arguments = {first.path}}),
+      two({.workingFolder = dir.path().string(), .arguments = {second.path}});
+  EXPECT_EQ(one.Finish().status + two.Finish().status, 2);
+  const Strings log = Log();
+  ASSERT_FALSE(log.empty());
+  const std::string file = log[2] == "File: " + first.path ? first.path : second.path;
+  EXPECT_EQ(log, Strings({kBanner, kStart, "File: " + file, "Initializing constants...",
+                          "Initializing data...", "Incorrect document structure", "2 errors found",
+                          kCompleted}));
+  first.ExpectUnchanged();
+  second.ExpectUnchanged();
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ TEST(DurationRules, DecideWhetherTheTablesAreChecked) {
 
     Strings arguments = {"--json", path};
     if (!c.grantAnswer.empty()) arguments.insert(arguments.begin(), {"--pdg", c.grantAnswer});
-    const KvRun run = RunKv({dir.path().string(), arguments, {}, "y\n"});
+    const KvRun run =
+        RunKv({.workingFolder = dir.path().string(), .arguments = arguments, .input = "y\n"});
     const auto report = nlohmann::json::parse(run.out);
     EXPECT_EQ(report["errors"].get<Strings>(), c.errors);
     EXPECT_EQ(report["warnings"].get<Strings>(), c.warnings);

@@ -1,6 +1,7 @@
 #include "main/driver.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <string_view>
@@ -31,9 +32,15 @@ void LogWithDate(RunContext& ctx, const std::string& text) {
   ctx.WriteLog(text + report::CurrentDateTime());
 }
 
-// An end-to-end test may ask for an unexpected failure at a named phase through
-// KV_TEST_FAIL_AT; builds without the test hooks ignore it.
-void TestFailurePoint([[maybe_unused]] std::string_view phase) {
+int StopSignal(const RunOptions& options) {
+  return options.StopSignal ? options.StopSignal() : 0;
+}
+
+// Between two phases: a signal that asked the run to stop ends it here. An end-to-end
+// test may also ask for an unexpected failure at a named phase through KV_TEST_FAIL_AT;
+// builds without the test hooks ignore it.
+void Checkpoint(const RunOptions& options, [[maybe_unused]] std::string_view phase) {
+  if (StopSignal(options) != 0) throw std::runtime_error("interrupted");
 #ifdef KV_TEST_HOOKS
   const char* failAt = std::getenv("KV_TEST_FAIL_AT");
   if (failAt != nullptr && phase == failAt)
@@ -99,23 +106,25 @@ constexpr TableParser kTableParsers[] = {
 
 // Runs the parsers while fewer than 50 errors are listed; true when the limit was
 // never reached.
-bool RunTableParsers(RunContext& ctx) {
+bool RunTableParsers(RunContext& ctx, const RunOptions& options) {
   for (const auto& parser : kTableParsers) {
+    Checkpoint(options, "parsers");
     ctx.ParseResults[parser.parseResultsIndex] = parser.parse(ctx);
     if (!BelowErrorLimit(ctx)) return false;
   }
   return true;
 }
 
-void ValidateDocument(RunContext& ctx) {
-  TestFailurePoint("structure");
-  if (!validate::StructureCheck(ctx)) {
+void ValidateDocument(RunContext& ctx, const RunOptions& options) {
+  Checkpoint(options, "structure");
+  const bool structured = validate::StructureCheck(ctx);
+  Checkpoint(options, "duration");
+  if (!structured) {
     ctx.WriteLog("Incorrect document structure");
     return;
   }
   if (!ProjectDurationAccepted(ctx)) return;
-  TestFailurePoint("parsers");
-  if (!RunTableParsers(ctx)) return;
+  if (!RunTableParsers(ctx, options)) return;
   // The five inter-table consistency checks and the funding norms, with their log
   // lines, run here once they are written.
 }
@@ -135,7 +144,6 @@ void TypeMessageBlock(RunContext& ctx, const std::string& heading,
 // The summary in new Normal paragraphs before the first paragraph of the document:
 // the summary line, then errors, warnings and, only with errors, the info messages.
 void TypeSummary(RunContext& ctx) {
-  TestFailurePoint("summary");
   auto& app = WordApp(ctx);
   const auto& messages = ctx.Messages;
   app.Collapse();
@@ -167,6 +175,7 @@ bool HasFindings(const RunContext& ctx) {
 // Summary and save when there are findings, close, and no copy of a clean document.
 void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options) {
   WordApp(ctx).SetZoomPercentage(100);
+  Checkpoint(options, "summary");
   if (HasFindings(ctx)) {
     TypeSummary(ctx);
     AnnounceConversion(options, result.ValidatedPath);
@@ -178,8 +187,10 @@ void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options) {
   if (!result.CopyKept) std::filesystem::remove(result.ValidatedPath);
 }
 
-void ReportCannotOpen(RunContext& ctx) {
+void ReportCannotOpen(RunContext& ctx, RunResult& result) {
+  result.Outcome = RunOutcome::CannotOpen;
   const std::string& reason = ctx.Document.OpenFailure;
+  result.Reason = reason.empty() ? "the file cannot be opened" : reason;
   ctx.WriteLog(reason.empty() ? "File cannot be opened" : "File cannot be opened: " + reason);
   ctx.Frontend.MessageBox(ctx.TextCatalogue.BoxErrorTitle + "\n" + ctx.TextCatalogue.BoxCannotOpen,
                           Banner, ui::Icon::Exclamation);
@@ -191,28 +202,33 @@ void RunValidation(RunContext& ctx, RunResult& result, const RunOptions& options
   LogWithDate(ctx, "Validation start: ");
   result.SelectedPath = ctx.Frontend.ChooseOpenFile("", "", "MS Word document|*.doc;*.docx", "doc",
                                                     "Validate workplan");
-  TestFailurePoint("choose");
+  Checkpoint(options, "choose");
   if (result.SelectedPath.empty()) {
     result.Outcome = RunOutcome::NoFile;
+    result.Reason = "no file selected";
     ctx.WriteLog("No file selected.");
     return;
   }
   ctx.WriteLog("File: " + result.SelectedPath);
-  if (!validate::CheckFileName(ctx, result.SelectedPath)) {
+  const bool nameAccepted = validate::CheckFileName(ctx, result.SelectedPath);
+  Checkpoint(options, "name");
+  if (!nameAccepted) {
     result.Outcome = RunOutcome::RefusedName;
+    result.Reason = "incorrect file name";
     ctx.WriteLog("Incorrect file name");
     return;
   }
   result.ValidatedPath = validate::ValidatedPathFor(result.SelectedPath);
   InitialiseRun(ctx);
   AnnounceConversion(options, result.SelectedPath);
-  if (!word::OpenDocumentSession(ctx.Document, result.SelectedPath)) {
-    result.Outcome = RunOutcome::CannotOpen;
-    ReportCannotOpen(ctx);
+  const bool opened = word::OpenDocumentSession(ctx.Document, result.SelectedPath);
+  Checkpoint(options, "open");
+  if (!opened) {
+    ReportCannotOpen(ctx, result);
     return;
   }
   PrepareCopy(ctx, result.ValidatedPath);
-  ValidateDocument(ctx);
+  ValidateDocument(ctx, options);
   FinishCopy(ctx, result, options);
   result.Outcome = RunOutcome::Validated;
 }
@@ -239,11 +255,13 @@ void ShowClosingBox(RunContext& ctx, const RunResult& result) {
                           Banner, ui::Icon::None);
 }
 
-// The copy is left as it was so the user can see where validation stopped. Before the
-// catalogue holds its texts the box falls back to English rather than show nothing.
-void EndAbnormally(RunContext& ctx, RunResult& result) {
-  result.Outcome = RunOutcome::AbnormalTermination;
-  result.CopyKept = false;
+std::string FirstLine(const std::string& text) {
+  return text.substr(0, text.find('\n'));
+}
+
+// Before the catalogue holds its texts the box falls back to English rather than show
+// nothing.
+void ShowFailureBox(RunContext& ctx) {
   const auto& texts = ctx.TextCatalogue;
   const bool initialised = !texts.BoxUnknownError.empty();
   try {
@@ -251,8 +269,22 @@ void EndAbnormally(RunContext& ctx, RunResult& result) {
                                 (initialised ? texts.BoxCannotProcess : "File cannot be processed"),
                             Banner, ui::Icon::Stop);
   } catch (...) {
-    // Not even the box could be shown: the log line and the exit status still tell.
+    // Not even the box could be shown: the log, the JSON and the exit status still tell.
   }
+}
+
+// The copy is left as it was so the user can see where validation stopped. A run that a
+// signal stopped shows no box: nobody waits for one.
+void EndAbnormally(RunContext& ctx, RunResult& result, const RunOptions& options,
+                   const std::string& failure) {
+  result.Outcome = RunOutcome::AbnormalTermination;
+  result.CopyKept = false;
+  result.Signal = StopSignal(options);
+  result.Reason = result.Signal != 0
+                      ? "interrupted by SIG" + std::string(sigabbrev_np(result.Signal))
+                      : FirstLine(failure);
+  if (result.Signal == 0) ShowFailureBox(ctx);
+  ctx.WriteLog("Failure: " + result.Reason);
   LogWithDate(ctx, "Abnormal termination: ");
   ctx.RunLog.CloseLog();
 }
@@ -276,20 +308,28 @@ RunResult Main(RunContext& ctx, const RunOptions& options) {
   RunResult result;
   if (!ctx.RunLog.OpenLog(options.LogPath)) {
     result.Outcome = RunOutcome::LogUnavailable;
+    std::error_code error;
+    const std::filesystem::path log = std::filesystem::absolute(options.LogPath, error);
+    result.Reason = "cannot create the run log " + (error ? options.LogPath : log.string()) + ": " +
+                    ctx.RunLog.Failure();
     return result;
   }
   try {
     RunValidation(ctx, result, options);
+    Checkpoint(options, "completed");
     LogWithDate(ctx, "Validation completed: ");
     ctx.RunLog.CloseLog();
     ShowClosingBox(ctx, result);
+  } catch (const std::exception& failure) {
+    EndAbnormally(ctx, result, options, failure.what());
   } catch (...) {
-    EndAbnormally(ctx, result);
+    EndAbnormally(ctx, result, options, "unexpected failure");
   }
   return result;
 }
 
 int ExitStatus(const RunResult& result, const RunContext& ctx) {
+  if (result.Signal != 0) return 128 + result.Signal;
   if (result.Outcome != RunOutcome::Validated) return 2;
   return HasFindings(ctx) ? 1 : 0;
 }

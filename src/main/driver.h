@@ -23,6 +23,8 @@ enum class RunOutcome {
 
 struct RunResult {
   RunOutcome Outcome = RunOutcome::NoFile;
+  std::string Reason;  // one line: why the run did not validate, "" when it did
+  int Signal = 0;      // the signal that ended the run, 0 when none did
   std::string SelectedPath;
   std::string ValidatedPath;
   bool CopyKept = false;  // the validated copy holds findings and stays
@@ -32,6 +34,9 @@ struct RunOptions {
   std::string LogPath = "kv.log";  // in the working folder
   // Receives a one-line notice before a slow step (converting a .doc with LibreOffice).
   std::function<void(const std::string&)> Notice;
+  // The signal that asked the run to stop (SIGINT, SIGTERM, SIGHUP), 0 while none did:
+  // asked between the phases, the run then ends like an abnormal termination.
+  std::function<int()> StopSignal;
 };
 
 // The whole run over ctx; every failure is handled inside.
@@ -40,7 +45,8 @@ RunResult Main(validate::RunContext& ctx, const RunOptions& options = {});
 // Logs "Initializing data..." and sets every figure the later phases fill to zero.
 void ResetValidationState(validate::RunContext& ctx);
 
-// 0 validated without errors and warnings, 1 validated with findings, 2 not validated.
+// 0 validated without errors and warnings, 1 validated with findings, 2 not validated,
+// 128 + N when signal N ended the run.
 int ExitStatus(const RunResult& result, const validate::RunContext& ctx);
 
 }  // namespace kv::run

@@ -1,6 +1,8 @@
 // kv [--json] [--pdg yes|no] [FILE]: validates one work plan.
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -8,6 +10,7 @@
 #include "main/command_line.h"
 #include "main/driver.h"
 #include "main/run_report.h"
+#include "main/signals.h"
 #include "report/run_log.h"
 #include "word/docx_application.h"
 
@@ -20,33 +23,66 @@ bool EnvironmentHas(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
+// A standard stream that was closed is held by /dev/null opened for reading only (an
+// open takes the lowest free number): nothing kv opens later, the log or a document, can
+// take its number, and writing to it still fails.
+void HoldClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1) open("/dev/null", O_RDONLY);
+  }
+}
+
+// A run that did not validate says why, after the boxes it showed.
+void PrintReason(const run::RunResult& result) {
+  if (result.Outcome == run::RunOutcome::Validated) return;
+  std::cerr << "kv: " << (result.SelectedPath.empty() ? "" : result.SelectedPath + ": ")
+            << result.Reason << std::endl;
+}
+
+// False when the object could not be written (standard output closed or full).
+bool PrintJson(const std::string& json) {
+  std::cout << json << std::endl;
+  if (std::cout) return true;
+  std::cerr << "kv: cannot write the JSON report on standard output" << std::endl;
+  return false;
+}
+
 int Validate(run::CommandLine options) {
-  // The chooser gives full paths; a FILE typed relative to the working folder becomes one.
-  if (!options.file.empty()) options.file = std::filesystem::absolute(options.file).string();
+  // The chooser gives full paths; a FILE typed relative to the working folder becomes one
+  // (unless the working folder is gone: then the run says so).
+  std::error_code noFolder;
+  if (const auto path = std::filesystem::absolute(options.file, noFolder);
+      !options.file.empty() && !noFolder) {
+    options.file = path.string();
+  }
   const run::Surroundings surroundings{
       EnvironmentHas("DISPLAY") || EnvironmentHas("WAYLAND_DISPLAY"), isatty(STDIN_FILENO) == 1};
   auto frontend = run::ChooseFrontend(options, surroundings, std::cin, std::cerr);
   report::RunLog log;
   validate::RunContext ctx(log, *frontend);
-  ctx.Document.CreateWordApp = [] { return word::CreateDocxApplication(); };
+  ctx.Document.CreateWordApp = [] {
+    return word::CreateDocxApplication({.Interrupted = [] { return run::StopSignal() != 0; }});
+  };
 
   run::RunOptions runOptions;
+  runOptions.StopSignal = run::StopSignal;
   if (isatty(STDERR_FILENO) == 1)
     runOptions.Notice = [](const std::string& notice) { std::cerr << notice << std::endl; };
 
   const run::RunResult result = run::Main(ctx, runOptions);
-  if (result.Outcome == run::RunOutcome::LogUnavailable) {
-    std::error_code ignored;
-    std::cerr << "kv: cannot create the run log kv.log in "
-              << std::filesystem::current_path(ignored).string() << "\n";
+  PrintReason(result);
+  const int status = run::ExitStatus(result, ctx);
+  if (options.json && !PrintJson(report::ToJson(run::DescribeRun(result, ctx)))) {
+    return std::max(status, 2);
   }
-  if (options.json) std::cout << report::ToJson(run::DescribeRun(result, ctx)) << std::endl;
-  return run::ExitStatus(result, ctx);
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  HoldClosedStandardStreams();
+  run::InstallStopSignals();
   try {
     const auto parsed = run::ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (const int* status = std::get_if<int>(&parsed)) return *status;

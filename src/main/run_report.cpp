@@ -24,6 +24,24 @@ std::string ColourName(int colour) {
   }
 }
 
+// A run whose log could not be created ended before it began: abnormally.
+std::string OutcomeName(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Validated:
+      return "validated";
+    case RunOutcome::NoFile:
+      return "no_file";
+    case RunOutcome::RefusedName:
+      return "refused_name";
+    case RunOutcome::CannotOpen:
+      return "cannot_open";
+    case RunOutcome::LogUnavailable:
+    case RunOutcome::AbnormalTermination:
+      break;
+  }
+  return "abnormal_termination";
+}
+
 std::optional<std::string> UnlessEmpty(const std::string& text) {
   if (text.empty()) return std::nullopt;
   return text;
@@ -37,6 +55,8 @@ report::RunReport DescribeRun(const RunResult& result, const validate::RunContex
   if (result.CopyKept) described.validatedCopy = result.ValidatedPath;
   described.language = ctx.DocLanguage ? "ru" : "en";
   described.projectNumber = UnlessEmpty(ctx.ProjectNumber);
+  described.outcome = OutcomeName(result.Outcome);
+  described.reason = UnlessEmpty(result.Reason);
   described.errors = Messages(ctx.Messages.ErrorList);
   described.warnings = Messages(ctx.Messages.WarningList);
   described.info = Messages(ctx.Messages.InfoList);

@@ -22,6 +22,7 @@ std::string ToJson(const RunReport& report) {
   const nlohmann::ordered_json object = {
       {"file", OrNull(report.file)}, {"validated_copy", OrNull(report.validatedCopy)},
       {"language", report.language}, {"project_number", OrNull(report.projectNumber)},
+      {"outcome", report.outcome},   {"reason", OrNull(report.reason)},
       {"errors", report.errors},     {"warnings", report.warnings},
       {"info", report.info},         {"marked_cells", cells}};
   // Texts come from documents: invalid UTF-8 is replaced rather than ending the run.

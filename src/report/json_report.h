@@ -19,6 +19,9 @@ struct RunReport {
   std::optional<std::string> validatedCopy;  // null unless a copy is left behind
   std::string language = "en";               // "en" or "ru"
   std::optional<std::string> projectNumber;  // null until the file name gave one
+  // "validated", "no_file", "refused_name", "cannot_open" or "abnormal_termination"
+  std::string outcome = "validated";
+  std::optional<std::string> reason;  // why the run did not validate, one line
   std::vector<std::string> errors;
   std::vector<std::string> warnings;
   std::vector<std::string> info;

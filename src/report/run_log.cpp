@@ -1,22 +1,50 @@
 #include "report/run_log.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <string_view>
 
 namespace kv::report {
 
+// Whatever stands at the name (an old log, a link, a FIFO) is removed, never followed or
+// truncated; a run started at the same time in the same folder keeps the file it
+// created, so the lines of two runs never mix. A folder in the way is not removed.
 bool RunLog::OpenLog(const std::string& path) {
-  out_.open(path, std::ios::binary | std::ios::trunc);
-  return out_.is_open();
+  CloseLog();
+  path_ = path;
+  for (int attempt = 0; attempt < 10 && fd_ < 0; ++attempt) {
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) break;
+    fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) break;
+  }
+  failure_ = fd_ < 0 ? std::strerror(errno) : "";
+  return fd_ >= 0;
 }
 
+// Every line goes to the file at once: a run that ends abruptly keeps its trace.
 void RunLog::WriteLog(const std::string& text) {
-  if (!out_.is_open()) return;
-  out_ << text << "\r\n";
-  out_.flush();  // the log must hold every line even when the run ends abruptly
+  if (fd_ < 0 || !failure_.empty()) return;
+  const std::string line = text + "\r\n";
+  std::string_view rest = line;
+  while (!rest.empty()) {
+    const ssize_t written = write(fd_, rest.data(), rest.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      failure_ = std::strerror(written < 0 ? errno : EIO);
+      warnings_ << "kv: cannot write the run log " << path_ << ": " << failure_ << std::endl;
+      return;
+    }
+    rest.remove_prefix(static_cast<std::size_t>(written));
+  }
 }
 
 void RunLog::CloseLog() {
-  if (out_.is_open()) out_.close();
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
 }
 
 std::string CurrentDateTime() {

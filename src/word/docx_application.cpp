@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "word/docx_document.h"
 #include "word/docx_editing.h"
 #include "word/docx_find.h"
+#include "word/safe_file.h"
 #include "word/soffice.h"
 
 namespace kv::word {
@@ -66,11 +68,15 @@ class ConversionFolder {
   fs::path path_;
 };
 
-void CopyBytes(const fs::path& from, const fs::path& to) {
-  std::error_code error;
-  if (fs::equivalent(from, to, error)) return;
-  fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
-  if (error) throw WordError("cannot write " + to.string() + ": " + error.message());
+// A Word binary file (OLE compound file), an RTF file or a .docx package: anything else
+// named .doc would be imported by LibreOffice as plain text.
+void CheckWordSignature(std::string_view bytes) {
+  if (bytes.empty()) throw WordError("the file is empty");
+  for (std::string_view signature : {std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8),
+                                     std::string_view("{\\rtf"), std::string_view("PK\x03\x04")}) {
+    if (bytes.starts_with(signature)) return;
+  }
+  throw WordError("not a Word document (neither a Word binary file, RTF nor a .docx package)");
 }
 
 class DocxApplication : public WordApplication {
@@ -81,13 +87,7 @@ class DocxApplication : public WordApplication {
     CloseDocument();
     if (path.empty()) throw WordError("no file name");
     if (IsDocPath(path)) {
-      folder_ = std::make_unique<ConversionFolder>();
-      const ConversionResult converted =
-          ConvertDocument(path, "docx", folder_->path().string(), options_.ConversionTimeLimit);
-      if (!converted.ok) Fail(converted.reason);
-      OpenPackage(converted.output);
-      std::error_code ignored;
-      fs::remove(converted.output, ignored);
+      OpenDoc(path);
     } else {
       OpenPackage(path);
     }
@@ -101,7 +101,7 @@ class DocxApplication : public WordApplication {
     if (!IsDocPath(path)) {
       doc_->Write(path);
     } else if (!changed_ && IsDocPath(path_)) {
-      CopyBytes(path_, path);  // nothing to convert: the file is the one that was opened
+      ReplaceFile(path, original_);  // nothing to convert: the file is the one that was opened
     } else {
       WriteDoc(path);
     }
@@ -122,6 +122,7 @@ class DocxApplication : public WordApplication {
   void CloseDocument() override {
     doc_.reset();
     folder_.reset();
+    original_.clear();
     start_ = end_ = 0;
     hint_ = 0;
     changed_ = noProofing_ = false;
@@ -347,6 +348,22 @@ class DocxApplication : public WordApplication {
     }
   }
 
+  // LibreOffice converts a private copy, so it never holds the chosen file open.
+  void OpenDoc(const std::string& path) {
+    original_ = ReadRegularFile(path, docx::PackageLimits{}.maxTotalBytes);
+    CheckWordSignature(original_);
+    folder_ = std::make_unique<ConversionFolder>();
+    const fs::path in = folder_->path() / "in";
+    fs::create_directories(in);
+    const fs::path copy = in / fs::path(path).filename();
+    ReplaceFile(copy.string(), original_);
+    const ConversionResult converted = Convert(copy, "docx", folder_->path());
+    fs::remove_all(in);
+    if (!converted.ok) Fail(converted.reason);
+    OpenPackage(converted.output);
+    fs::remove(converted.output);
+  }
+
   // Writes the document as .docx in the private folder and has LibreOffice make the .doc.
   void WriteDoc(const std::string& path) {
     if (!folder_) folder_ = std::make_unique<ConversionFolder>();
@@ -354,16 +371,18 @@ class DocxApplication : public WordApplication {
     const fs::path out = folder_->path() / "out";
     fs::create_directories(out);
     doc_->Write(docx.string());
-    const ConversionResult converted =
-        ConvertDocument(docx.string(), "doc", out.string(), options_.ConversionTimeLimit);
+    const ConversionResult converted = Convert(docx, "doc", out);
     std::error_code ignored;
     fs::remove(docx, ignored);
-    if (!converted.ok) {
-      fs::remove_all(out, ignored);
-      Fail(converted.reason);
-    }
-    CopyBytes(converted.output, path);
+    if (converted.ok) ReplaceFile(path, ReadRegularFile(converted.output, UINT64_MAX));
     fs::remove_all(out, ignored);
+    if (!converted.ok) Fail(converted.reason);
+  }
+
+  ConversionResult Convert(const fs::path& input, const std::string& format,
+                           const fs::path& outputFolder) const {
+    return ConvertDocument(input.string(), format, outputFolder.string(),
+                           options_.ConversionTimeLimit, options_.Interrupted);
   }
 
   docx::Document& Doc() const {
@@ -484,7 +503,8 @@ class DocxApplication : public WordApplication {
   EngineOptions options_;
   std::unique_ptr<docx::Document> doc_;
   std::unique_ptr<ConversionFolder> folder_;
-  std::string path_;  // the file the document is now
+  std::string original_;  // the bytes of an opened .doc, for a copy that needs no conversion
+  std::string path_;      // the file the document is now
   long start_ = 0;
   long end_ = 0;
   mutable std::size_t hint_ = 0;  // the line of start_, or one before it

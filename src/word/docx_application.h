@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,9 @@ namespace kv::word {
 
 struct EngineOptions {
   std::chrono::seconds ConversionTimeLimit{120};  // per LibreOffice run
+  // Asked while LibreOffice runs: true stops the conversion at once (the run was
+  // interrupted).
+  std::function<bool()> Interrupted = {};
 };
 
 std::unique_ptr<WordApplication> CreateDocxApplication(const EngineOptions& options = {});

@@ -1,11 +1,56 @@
 #include "word/docx_document.h"
 
 #include <sstream>
+#include <utility>
+#include <vector>
 
+#include "word/safe_file.h"
 #include "word/word_application.h"
 
 namespace kv::word::docx {
 namespace {
+
+bool IsText(pugi::xml_node node) {
+  return node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata;
+}
+
+// Text in adjacent pieces: split by a comment or a processing instruction, which are not
+// kept, or CDATA beside text.
+bool HasSplitText(pugi::xml_node node) {
+  for (pugi::xml_node child : node.children()) {
+    if (IsText(child) && IsText(child.next_sibling())) return true;
+  }
+  return false;
+}
+
+// Such text reads as one piece, as the word processor shows it (the tree is walked
+// without recursion: a document may nest deeply).
+void JoinSplitTexts(pugi::xml_document& xml) {
+  struct Finder : pugi::xml_tree_walker {
+    std::vector<pugi::xml_node> found;
+    bool for_each(pugi::xml_node& node) override {
+      if (node.type() == pugi::node_element && HasSplitText(node)) found.push_back(node);
+      return true;
+    }
+  } finder;
+  xml.traverse(finder);
+  for (pugi::xml_node node : finder.found) {
+    for (pugi::xml_node piece = node.first_child(); piece; piece = piece.next_sibling()) {
+      if (!IsText(piece) || !IsText(piece.next_sibling())) continue;
+      std::string text;
+      while (IsText(piece.next_sibling())) {
+        text += piece.value();
+        piece = piece.next_sibling();
+        node.remove_child(piece.previous_sibling());
+      }
+      text += piece.value();
+      pugi::xml_node joined = node.insert_child_before(pugi::node_pcdata, piece);
+      joined.set_value(text.c_str());
+      node.remove_child(piece);
+      piece = joined;
+    }
+  }
+}
 
 // A tree takes several times the bytes of its text, so parts beyond the cap are refused.
 void Parse(pugi::xml_document& xml, const std::string& data, const std::string& part,
@@ -18,6 +63,7 @@ void Parse(pugi::xml_document& xml, const std::string& data, const std::string& 
     throw WordError("malformed XML in " + part + ": " + parsed.description() + " at byte " +
                     std::to_string(parsed.offset));
   }
+  JoinSplitTexts(xml);
 }
 
 std::string Serialise(pugi::xml_document& xml) {
@@ -35,7 +81,10 @@ std::string Serialise(pugi::xml_document& xml) {
 }  // namespace
 
 Document::Document(const std::string& path, const PackageLimits& limits)
-    : package_(Package::Read(path, limits)),
+    : Document(Package::Read(path, limits), limits) {}
+
+Document::Document(Package package, const PackageLimits& limits)
+    : package_(std::move(package)),
       mainName_(package_.MainDocumentName()),
       maxXmlBytes_(limits.maxXmlBytes) {
   const PackageEntry* main = package_.Find(mainName_);
@@ -61,10 +110,14 @@ pugi::xml_node Document::Settings() {
   return settings_->document_element();
 }
 
-void Document::Write(const std::string& path) {
+std::string Document::Bytes() {
   package_.Replace(mainName_, Serialise(main_));
   if (settings_) package_.Replace(settingsName_, Serialise(*settings_));
-  package_.Write(path);
+  return package_.Bytes();
+}
+
+void Document::Write(const std::string& path) {
+  ReplaceFile(path, Bytes());
 }
 
 }  // namespace kv::word::docx

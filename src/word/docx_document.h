@@ -18,6 +18,7 @@ class Document {
  public:
   // Throws WordError with a one-line reason.
   explicit Document(const std::string& path, const PackageLimits& limits = {});
+  explicit Document(Package package, const PackageLimits& limits = {});
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
 
@@ -28,6 +29,8 @@ class Document {
   // The settings part, parsed on first use; empty when the document has none.
   pugi::xml_node Settings();
   const WordNames& settingsNames() const { return *settingsNames_; }
+  // The package with the edited parts, as a zip file in memory.
+  std::string Bytes();
   void Write(const std::string& path);
 
  private:

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
 #include <memory>
 
+#include "word/safe_file.h"
 #include "word/word_application.h"
 
 namespace kv::word::docx {
@@ -22,6 +22,8 @@ struct ArchiveCloser {
 };
 using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
 
+constexpr std::string_view kCompoundSignature("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
 struct FileCloser {
   void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
@@ -30,45 +32,39 @@ struct FileCloser {
   throw WordError(reason);
 }
 
-std::string FileHead(const std::string& path, std::size_t bytes) {
-  std::ifstream in(path, std::ios::binary);
-  std::string head(bytes, '\0');
-  in.read(head.data(), static_cast<std::streamsize>(bytes));
-  head.resize(static_cast<std::size_t>(in.gcount()));
-  return head;
-}
-
 // An OLE compound file in place of a zip: an encrypted package or an old binary file.
-[[noreturn]] void FailCompoundFile(const std::string& path) {
-  const std::string head = FileHead(path, 1 << 20);
+[[noreturn]] void FailCompoundFile(std::string_view bytes) {
   constexpr char16_t kStream[] = u"EncryptedPackage";
   std::string utf16;
   for (char16_t c : std::u16string_view(kStream)) {
     utf16 += static_cast<char>(c & 0xFF);
     utf16 += static_cast<char>(c >> 8);
   }
-  if (head.find(utf16) != std::string::npos) Fail("the document is encrypted (password protected)");
+  if (bytes.substr(0, 1 << 20).find(utf16) != std::string::npos) {
+    Fail("the document is encrypted (password protected)");
+  }
   Fail("not a .docx package (an old binary word-processor file?)");
 }
 
-Archive OpenArchive(const std::string& path) {
-  static constexpr std::array<unsigned char, 8> kCompoundSignature = {0xD0, 0xCF, 0x11, 0xE0,
-                                                                      0xA1, 0xB1, 0x1A, 0xE1};
-  const std::string head = FileHead(path, kCompoundSignature.size());
-  if (head.size() == kCompoundSignature.size() &&
-      std::memcmp(head.data(), kCompoundSignature.data(), head.size()) == 0) {
-    FailCompoundFile(path);
-  }
-  int error = 0;
-  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+[[noreturn]] void FailZip(const char* what, zip_error_t* error) {
+  const std::string reason = std::string(what) + zip_error_strerror(error);
+  zip_error_fini(error);
+  Fail(reason);
+}
+
+// The archive reads the caller's bytes in place; they must outlive it.
+Archive OpenArchive(std::string_view bytes) {
+  if (bytes.starts_with(kCompoundSignature)) FailCompoundFile(bytes);
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+  if (source == nullptr) FailZip("cannot read the package: ", &error);
+  zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
   if (archive == nullptr) {
-    if (error == ZIP_ER_NOENT || error == ZIP_ER_OPEN) Fail("cannot read the file");
-    zip_error_t details;
-    zip_error_init_with_code(&details, error);
-    std::string reason = std::string("not a valid zip package: ") + zip_error_strerror(&details);
-    zip_error_fini(&details);
-    Fail(reason);
+    zip_source_free(source);
+    FailZip("not a valid zip package: ", &error);
   }
+  zip_error_fini(&error);
   return Archive(archive);
 }
 
@@ -127,6 +123,40 @@ std::string RelsNameOf(const std::string& part) {
   return part.substr(0, slash + 1) + "_rels/" + part.substr(slash + 1) + ".rels";
 }
 
+struct SourceFreer {
+  void operator()(zip_source_t* source) const { zip_source_free(source); }
+};
+
+void AddEntry(zip_t* archive, const PackageEntry& entry) {
+  zip_source_t* source = zip_source_buffer(archive, entry.data.data(), entry.data.size(), 0);
+  const zip_int64_t index = source == nullptr ? -1
+                                              : zip_file_add(archive, entry.name.c_str(), source,
+                                                             ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+  if (index < 0) {
+    if (source != nullptr) zip_source_free(source);
+    Fail("cannot add " + entry.name + " to the package: " + zip_strerror(archive));
+  }
+  // Fastest deflate: saving is most of a run's time and the copy is written twice.
+  const bool stored = entry.compression == ZIP_CM_STORE;
+  zip_set_file_compression(archive, index, stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
+  if (entry.mtime > 0) zip_file_set_mtime(archive, index, entry.mtime, 0);
+}
+
+// Everything written into a memory source.
+std::string SourceBytes(zip_source_t* source) {
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_source_stat(source, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
+      zip_source_open(source) != 0) {
+    Fail("cannot build the package");
+  }
+  std::string bytes(stat.size, '\0');
+  const zip_int64_t read = zip_source_read(source, bytes.data(), bytes.size());
+  zip_source_close(source);
+  if (read < 0 || static_cast<zip_uint64_t>(read) != stat.size) Fail("cannot build the package");
+  return bytes;
+}
+
 }  // namespace
 
 std::string SizeText(std::uint64_t bytes) {
@@ -135,7 +165,11 @@ std::string SizeText(std::uint64_t bytes) {
 }
 
 Package Package::Read(const std::string& path, const PackageLimits& limits) {
-  Archive archive = OpenArchive(path);
+  return FromBytes(ReadRegularFile(path, limits.maxTotalBytes), limits);
+}
+
+Package Package::FromBytes(std::string_view bytes, const PackageLimits& limits) {
+  Archive archive = OpenArchive(bytes);
   const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
   if (count < 0 || static_cast<std::uint64_t>(count) > limits.maxEntries) {
     Fail("the package has more than " + std::to_string(limits.maxEntries) + " entries");
@@ -171,31 +205,27 @@ void Package::Replace(const std::string& name, std::string data) {
   found->data = std::move(data);
 }
 
-void Package::Write(const std::string& path) const {
-  int error = 0;
-  Archive archive(zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error));
-  if (!archive) Fail("cannot create " + path);
-  for (const PackageEntry& entry : entries_) {
-    zip_source_t* source =
-        zip_source_buffer(archive.get(), entry.data.data(), entry.data.size(), 0);
-    const zip_int64_t index = source == nullptr
-                                  ? -1
-                                  : zip_file_add(archive.get(), entry.name.c_str(), source,
-                                                 ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
-    if (index < 0) {
-      if (source != nullptr) zip_source_free(source);
-      Fail("cannot write " + path + ": " + zip_strerror(archive.get()));
-    }
-    // Fastest deflate: saving is most of a run's time and the copy is written twice.
-    const bool stored = entry.compression == ZIP_CM_STORE;
-    zip_set_file_compression(archive.get(), index, stored ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
-    if (entry.mtime > 0) zip_file_set_mtime(archive.get(), index, entry.mtime, 0);
+std::string Package::Bytes() const {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+  if (buffer == nullptr) FailZip("cannot build the package: ", &error);
+  zip_error_fini(&error);
+  // The buffer outlives the archive written into it.
+  std::unique_ptr<zip_source_t, SourceFreer> kept(buffer);
+  zip_source_keep(buffer);
+  Archive archive(zip_open_from_source(buffer, ZIP_TRUNCATE, nullptr));
+  if (!archive) {
+    zip_source_free(buffer);
+    Fail("cannot build the package");
   }
+  for (const PackageEntry& entry : entries_) AddEntry(archive.get(), entry);
   // The entry buffers belong to this package, which outlives the close below.
   if (zip_close(archive.get()) != 0) {
-    Fail("cannot write " + path + ": " + zip_strerror(archive.get()));
+    Fail(std::string("cannot build the package: ") + zip_strerror(archive.get()));
   }
   archive.release();
+  return SourceBytes(buffer);
 }
 
 std::string Package::MainDocumentName() const {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kv::word::docx {
@@ -26,14 +27,15 @@ struct PackageEntry {
 
 class Package {
  public:
-  // Reads the whole package; throws WordError with a one-line reason.
+  // Reads the whole package (a regular file only); throws WordError with a one-line reason.
   static Package Read(const std::string& path, const PackageLimits& limits = {});
+  static Package FromBytes(std::string_view bytes, const PackageLimits& limits = {});
 
   // nullptr when the package has no such entry.
   const PackageEntry* Find(const std::string& name) const;
   void Replace(const std::string& name, std::string data);
-  // Writes all entries in their original order; throws WordError.
-  void Write(const std::string& path) const;
+  // All entries in their original order, as a zip file in memory; throws WordError.
+  std::string Bytes() const;
 
   // Part names resolved through the relationships ("word/document.xml" as a rule).
   std::string MainDocumentName() const;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -97,13 +99,26 @@ std::vector<char*> CStrings(std::vector<std::string>& strings) {
 }
 
 struct ChildOutcome {
-  enum class Kind { Exited, Signalled, TimedOut } kind = Kind::Exited;
+  enum class Kind { Exited, Signalled, TimedOut, Interrupted } kind = Kind::Exited;
   int code = 0;
 };
 
+// The environment of this process with TMPDIR set to `temporary`.
+std::vector<std::string> EnvironmentWithTemp(const fs::path& temporary) {
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (!std::string_view(*entry).starts_with("TMPDIR=")) environment.emplace_back(*entry);
+  }
+  environment.push_back("TMPDIR=" + temporary.string());
+  return environment;
+}
+
 // Starts the program in a process group of its own with standard output and error in
-// `logFile`; gives -1 when it cannot be started.
-pid_t Spawn(std::vector<std::string> argv, const fs::path& logFile) {
+// `logFile` and its temporary files in `temporary`; gives -1 when it cannot be started.
+// As the subreaper of its processes, this process inherits LibreOffice's worker when its
+// launcher ends, so the whole group can be reaped.
+pid_t Spawn(std::vector<std::string> argv, const fs::path& logFile, const fs::path& temporary) {
+  prctl(PR_SET_CHILD_SUBREAPER, 1);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -123,8 +138,10 @@ pid_t Spawn(std::vector<std::string> argv, const fs::path& logFile) {
   posix_spawnattr_setsigdefault(&attributes, &signals);
 
   std::vector<char*> args = CStrings(argv);
+  std::vector<std::string> environment = EnvironmentWithTemp(temporary);
   pid_t pid = -1;
-  const int error = posix_spawn(&pid, args[0], &actions, &attributes, args.data(), environ);
+  const int error =
+      posix_spawn(&pid, args[0], &actions, &attributes, args.data(), CStrings(environment).data());
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
@@ -134,12 +151,14 @@ pid_t Spawn(std::vector<std::string> argv, const fs::path& logFile) {
   return pid;
 }
 
-// Waits for the child up to the time limit, then ends whatever is left of its group
-// (LibreOffice's own worker process included) and reaps the child.
-ChildOutcome WaitAndEndGroup(pid_t pid, std::chrono::seconds timeLimit) {
+// Waits for the child up to the time limit or an interruption, then ends whatever is left
+// of its group (LibreOffice's own worker process included) and reaps the child.
+ChildOutcome WaitAndEndGroup(pid_t pid, std::chrono::seconds timeLimit,
+                             const std::function<bool()>& interrupted) {
   const auto deadline = Clock::now() + timeLimit;
-  bool exited = false;
-  while (!exited && Clock::now() < deadline) {
+  bool exited = false, stopped = false;
+  while (!exited && !stopped && Clock::now() < deadline) {
+    stopped = interrupted && interrupted();
     siginfo_t info{};
     // WNOWAIT keeps the child unreaped, so its group id cannot be reused before killpg.
     const int result = waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT);
@@ -147,7 +166,7 @@ ChildOutcome WaitAndEndGroup(pid_t pid, std::chrono::seconds timeLimit) {
       exited = true;
     } else if (result == -1 && errno == ECHILD) {
       return {ChildOutcome::Kind::Exited, 0};  // reaped elsewhere; its output tells
-    } else if (result == 0) {
+    } else if (result == 0 && !stopped) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   }
@@ -155,7 +174,9 @@ ChildOutcome WaitAndEndGroup(pid_t pid, std::chrono::seconds timeLimit) {
   int status = 0;
   while (waitpid(pid, &status, 0) == -1 && errno == EINTR) {
   }
-  if (!exited) return {ChildOutcome::Kind::TimedOut, 0};
+  while (waitpid(-pid, nullptr, 0) > 0 || errno == EINTR) {
+  }
+  if (!exited) return {stopped ? ChildOutcome::Kind::Interrupted : ChildOutcome::Kind::TimedOut, 0};
   if (WIFSIGNALED(status)) return {ChildOutcome::Kind::Signalled, WTERMSIG(status)};
   return {ChildOutcome::Kind::Exited, WEXITSTATUS(status)};
 }
@@ -178,7 +199,8 @@ std::string WithDetail(std::string reason, const std::string& detail) {
 }  // namespace
 
 ConversionResult ConvertDocument(const std::string& input, const std::string& targetExtension,
-                                 const std::string& outputFolder, std::chrono::seconds timeLimit) {
+                                 const std::string& outputFolder, std::chrono::seconds timeLimit,
+                                 const std::function<bool()>& interrupted) {
   std::error_code error;
   const fs::path source = fs::absolute(input, error);
   if (error || !fs::is_regular_file(source, error)) {
@@ -198,18 +220,22 @@ ConversionResult ConvertDocument(const std::string& input, const std::string& ta
   }
   fs::remove(target, error);  // a stale file must not pass for this run's output
   const fs::path logFile = work.path() / "soffice.log";
+  fs::create_directory(work.path() / "tmp", error);
   const pid_t pid = Spawn(
       {soffice->string(), "--headless", "--norestore", "--nologo", "--nolockcheck", "--nodefault",
        "-env:UserInstallation=" + FileUrl(work.path() / "profile"), "--convert-to",
        ConvertTarget(targetExtension), "--outdir", folder.string(), source.string()},
-      logFile);
+      logFile, work.path() / "tmp");
   if (pid == -1) {
     return Failure(std::string("LibreOffice could not be started: ") + std::strerror(errno));
   }
 
-  const ChildOutcome outcome = WaitAndEndGroup(pid, timeLimit);
+  const ChildOutcome outcome = WaitAndEndGroup(pid, timeLimit, interrupted);
   const std::string detail = LastLine(logFile);
   switch (outcome.kind) {
+    case ChildOutcome::Kind::Interrupted:
+      fs::remove(target, error);
+      return Failure("the conversion was interrupted");
     case ChildOutcome::Kind::TimedOut:
       return Failure("LibreOffice did not finish within " + std::to_string(timeLimit.count()) +
                      " s and was stopped");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 namespace kv::word {
@@ -14,8 +15,10 @@ struct ConversionResult {
 };
 
 // Converts `input` into `targetExtension` ("docx" or "doc") inside `outputFolder`.
-// Never leaves a LibreOffice process or its profile behind.
+// Never leaves a LibreOffice process or its profile behind: at the time limit, or as soon
+// as `interrupted` says so, its whole process group is killed and reaped.
 ConversionResult ConvertDocument(const std::string& input, const std::string& targetExtension,
-                                 const std::string& outputFolder, std::chrono::seconds timeLimit);
+                                 const std::string& outputFolder, std::chrono::seconds timeLimit,
+                                 const std::function<bool()>& interrupted = {});
 
 }  // namespace kv::word

@@ -2,8 +2,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
@@ -30,7 +35,7 @@ TEST(DriverDoc, FindingsInADocLandInADocCopyAndACleanDocLeavesNone) {
     ASSERT_EQ(fs::path(doc.output).filename(), name + ".doc");
     const std::string before = ReadFileBytes(doc.output);
 
-    const KvRun run = RunKv({dir.path().string(), {doc.output}, {}, ""});
+    const KvRun run = RunKv({.workingFolder = dir.path().string(), .arguments = {doc.output}});
     EXPECT_EQ(ReadFileBytes(doc.output), before);
     const std::string copy = dir / (name + "-validated.doc");
     EXPECT_EQ(run.status, clean ? 0 : 1) << run.err;
@@ -49,42 +54,90 @@ TEST(DriverDoc, FindingsInADocLandInADocCopyAndACleanDocLeavesNone) {
 }
 
 // The findings and shaded cells of a .doc are those of the .docx it was made from.
-TEST(DriverDoc, PersonnelFindingsOfADocAreThoseOfItsDocx) {
-  TempDir dir, scratch;
-  const std::string docx = scratch / "1234-we.docx";
-  PlanWithPersonnelMistakes().Save(docx);
-  const auto doc = word::ConvertDocument(docx, "doc", dir.path().string(), 180s);
-  nlohmann::json reports[2];
-  for (const int k : {0, 1}) {
-    const std::string path = k == 0 ? docx : doc.output, before = ReadFileBytes(path);
-    const KvRun run = RunKv({fs::path(path).parent_path().string(), {"--json", path}, {}, ""});
-    EXPECT_EQ(ReadFileBytes(path), before);
-    EXPECT_EQ(run.status, 1) << run.err;
-    reports[k] = nlohmann::json::parse(run.out);
+TEST(DriverDoc, ParserFindingsOfADocAreThoseOfItsDocx) {
+  auto financialMistake = BuildWorkPlan();
+  financialMistake.Cell("HeadingII9", 13, 6, 2) = "n/a";
+  for (const auto& plan : {PlanWithPersonnelMistakes(), financialMistake}) {
+    TempDir dir, scratch;
+    const std::string docx = scratch / "1234-we.docx";
+    plan.Save(docx);
+    const auto doc = word::ConvertDocument(docx, "doc", dir.path().string(), 180s);
+    nlohmann::json reports[2];
+    for (const int k : {0, 1}) {
+      const std::string path = k == 0 ? docx : doc.output, before = ReadFileBytes(path);
+      const KvRun run = RunKv(
+          {.workingFolder = fs::path(path).parent_path().string(), .arguments = {"--json", path}});
+      EXPECT_EQ(ReadFileBytes(path), before);
+      EXPECT_EQ(run.status, 1) << run.err;
+      reports[k] = nlohmann::json::parse(run.out);
+    }
+    EXPECT_EQ(reports[0]["errors"].size(), 5u);
+    for (const char* key : {"errors", "warnings", "info", "marked_cells"})
+      EXPECT_EQ(reports[1][key], reports[0][key]) << key;
   }
-  EXPECT_EQ(reports[0]["errors"].size(), 5u);
-  for (const char* key : {"errors", "warnings", "info", "marked_cells"})
-    EXPECT_EQ(reports[1][key], reports[0][key]) << key;
 }
 
-TEST(DriverDoc, FinancialFindingsInADocAreThoseOfTheDocx) {
-  TempDir docxDir, docDir;
-  auto plan = BuildWorkPlan();
-  plan.Cell("HeadingII9", 13, 6, 2) = "n/a";
-  const std::string docx = docxDir / "1234-we.docx";
-  plan.Save(docx);
-  const auto doc = word::ConvertDocument(docx, "doc", docDir.path().string(), 180s);
-  const std::string docxBytes = ReadFileBytes(docx), docBytes = ReadFileBytes(doc.output);
-  const auto fromDocx =
-      nlohmann::json::parse(RunKv({docxDir.path().string(), {"--json", docx}, {}, ""}).out);
-  const auto fromDoc =
-      nlohmann::json::parse(RunKv({docDir.path().string(), {"--json", doc.output}, {}, ""}).out);
-  EXPECT_EQ(fromDoc["errors"].size(), 5u);
-  for (const char* key : {"errors", "warnings", "info", "marked_cells"}) {
-    EXPECT_EQ(fromDoc[key], fromDocx[key]) << key;
+// A process whose command line names `text` (a zombie has none).
+bool ProcessMentions(const std::string& text) {
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream in(entry.path() / "cmdline");
+    if (std::string(std::istreambuf_iterator<char>(in), {}).find(text) != std::string::npos) {
+      return true;
+    }
   }
-  EXPECT_EQ(ReadFileBytes(docx), docxBytes);
-  EXPECT_EQ(ReadFileBytes(doc.output), docBytes);
+  return false;
+}
+
+// True once the engine's private folder in `temp` holds `stage` ("in" while the document
+// is converted on the way in, "out" on the way back).
+bool ConversionUnderway(const fs::path& temp, const std::string& stage) {
+  for (const auto& entry : fs::directory_iterator(temp)) {
+    if (fs::exists(entry.path() / stage)) return true;
+  }
+  return false;
+}
+
+TEST(DriverDoc, SigtermDuringEitherConversionEndsTheRunAndLeavesNothingRunning) {
+  TempDir scratch;
+  WorkPlan plan;
+  plan.months = 5;  // one warning: the copy is converted back to .doc
+  BuildWorkPlan(plan).Save(scratch / "1234-we.docx");
+  const auto doc =
+      word::ConvertDocument(scratch / "1234-we.docx", "doc", scratch.path().string(), 180s);
+  const std::string bytes = ReadFileBytes(doc.output);
+  for (const std::string stage : {"in", "out"}) {
+    SCOPED_TRACE(stage);
+    TempDir dir, temp;
+    const std::string chosen = dir / "1234-we.doc";
+    fs::copy_file(doc.output, chosen);
+    StartedKv kv({.workingFolder = dir.path().string(),
+                  .arguments = {"--json", chosen},
+                  .environment = {"TMPDIR=" + temp.path().string()}});
+    for (int i = 0; i < 12000 && !ConversionUnderway(temp.path(), stage); ++i) {
+      std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(300ms);  // LibreOffice is up
+    kill(kv.pid(), SIGTERM);
+    const KvRun run = kv.Finish();
+    EXPECT_EQ(run.status, 143) << run.err;
+    const auto report = nlohmann::json::parse(run.out);
+    EXPECT_EQ(report["outcome"], "abnormal_termination");
+    EXPECT_EQ(report["reason"], "interrupted by SIGTERM");
+    EXPECT_FALSE(ProcessMentions(temp.path().string()));
+    EXPECT_TRUE(fs::is_empty(temp.path()));
+    const auto log = LogLines(dir.path().string());
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "Failure: interrupted by SIGTERM");
+    EXPECT_TRUE(log.back().starts_with("Abnormal termination: "));
+    EXPECT_EQ(ReadFileBytes(chosen), bytes);
+    // On the way back the copy saved at the start is left as it was, and nothing else.
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.path())) left.push_back(entry.path());
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected = {chosen, dir / "kv.log"};
+    if (stage == "out") expected.insert(expected.begin(), dir / "1234-we-validated.doc");
+    EXPECT_EQ(left, expected);
+  }
 }
 
 }  // namespace

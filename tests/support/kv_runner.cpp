@@ -1,6 +1,7 @@
 #include "support/kv_runner.h"
 
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -9,6 +10,8 @@
 
 #include "support/phase_run.h"
 #include "support/temp_dir.h"
+
+extern char** environ;
 
 namespace kv::testing {
 namespace {
@@ -36,19 +39,32 @@ std::string ZipEntry(const std::string& path, const std::string& name) {
   return entry != entries.end() ? entry->second : "";
 }
 
-KvRun RunKv(const KvInvocation& invocation) {
-  TempDir capture;
-  std::ofstream(capture / "in", std::ios::binary) << invocation.input;
-  std::string command = "cd " + Quoted(invocation.workingFolder) +
-                        " && env -u DISPLAY -u WAYLAND_DISPLAY -u KV_TEST_FAIL_AT";
+// The shell execs kv, so the process started is kv itself.
+StartedKv::StartedKv(const KvInvocation& invocation) {
+  std::ofstream(capture_ / "in", std::ios::binary) << invocation.input;
+  std::string command = "cd " + Quoted(invocation.workingFolder) + " && " + invocation.before +
+                        "\nexec env -u DISPLAY -u WAYLAND_DISPLAY -u KV_TEST_FAIL_AT";
   for (const auto& entry : invocation.environment) command += " " + Quoted(entry);
   command += " " + Quoted(KV_BINARY);
   for (const auto& argument : invocation.arguments) command += " " + Quoted(argument);
-  command += " <" + Quoted(capture / "in") + " >" + Quoted(capture / "out") + " 2>" +
-             Quoted(capture / "err");
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(capture / "out"),
-          ReadFileBytes(capture / "err")};
+  command += " <" + Quoted(capture_ / "in") + " " +
+             (invocation.output.empty() ? ">" + Quoted(capture_ / "out") : invocation.output) +
+             " 2>" + Quoted(capture_ / "err");
+  const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+  if (posix_spawn(&pid_, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0) {
+    ADD_FAILURE() << "cannot start kv";
+  }
+}
+
+KvRun StartedKv::Finish() {
+  int raw = 0;
+  if (pid_ > 0) waitpid(pid_, &raw, 0);
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(capture_ / "out"),
+          ReadFileBytes(capture_ / "err")};
+}
+
+KvRun RunKv(const KvInvocation& invocation) {
+  return StartedKv(invocation).Finish();
 }
 
 std::vector<std::string> LogLines(const std::string& workingFolder) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace kv::testing {
 
 struct KvRun {
@@ -14,9 +16,25 @@ struct KvRun {
 
 struct KvInvocation {
   std::string workingFolder;
-  std::vector<std::string> arguments;
-  std::vector<std::string> environment;  // "NAME=value" entries added to the run's
-  std::string input;                     // standard input
+  std::vector<std::string> arguments = {};
+  std::vector<std::string> environment = {};  // "NAME=value" entries added to the run's
+  std::string input = {};                     // standard input
+  std::string before = {};                    // shell commands run first in the working folder
+  std::string output = {};                    // a redirection of standard output ("" captures it)
+};
+
+// A kv process that runs while the test goes on; Finish waits for it.
+class StartedKv {
+ public:
+  explicit StartedKv(const KvInvocation& invocation);
+  StartedKv(const StartedKv&) = delete;
+  StartedKv& operator=(const StartedKv&) = delete;
+  int pid() const { return pid_; }
+  KvRun Finish();
+
+ private:
+  TempDir capture_;
+  int pid_ = -1;
 };
 
 // The binary runs without a display, so without FILE it uses the terminal front end.
