@@ -6,11 +6,10 @@
 // the table total, the years to the totals column, and the last row repeats the totals.
 #include "validate/financial.h"
 
-#include <cmath>
-#include <exception>
 #include <span>
 #include <vector>
 
+#include "validate/table_rules.h"
 #include "word/text_rules.h"
 
 namespace kv::validate {
@@ -61,11 +60,6 @@ int ValueIndex(int row) {
     if (amountRow.row == row) return amountRow.index;
   }
   return -1;
-}
-
-// Two amounts agree when they differ by at most half a cent.
-bool Agree(double a, double b) {
-  return std::fabs(a - b) <= 0.005;
 }
 
 class FinancialParser {
@@ -159,7 +153,7 @@ class FinancialParser {
                                   nullptr);
     passed &= CheckFinancialTable(t);
     if (passed) return true;
-    ReportTableErrors(title);
+    ReportTableErrors(ctx_, title, badTextCells_, badValueCells_);
     return false;
   }
 
@@ -297,12 +291,6 @@ class FinancialParser {
     }
   }
 
-  void ReportTableErrors(const std::string& title) {
-    ctx_.AddError(cat_.MsgTableContainsErrors + title);
-    if (!badTextCells_.empty()) ctx_.AddError(cat_.MsgBadTextInCells + badTextCells_);
-    if (!badValueCells_.empty()) ctx_.AddError(cat_.MsgBadValuesInCells + badValueCells_);
-  }
-
   RunContext& ctx_;
   const text::TextCatalogue& cat_;
   const std::string heading_;
@@ -317,19 +305,10 @@ class FinancialParser {
 }  // namespace
 
 bool ParseFinancialTables(RunContext& ctx) {
-  ctx.WriteLog("Validating section: 9. Financial Information");
-  std::string pending;
-  try {
-    if (FinancialParser(ctx).Parse(pending)) {
-      ctx.WriteLog("Financial tables parsed.");
-      return true;
-    }
-  } catch (const std::exception&) {
-    // A failure of the word processor ends the walk; what was found so far stays.
-  }
-  if (!pending.empty()) ctx.AddError(pending);
-  ctx.WriteLog("Financial tables contain errors.");
-  return false;
+  return RunTableParser(ctx,
+                        {"Validating section: 9. Financial Information", "Financial tables parsed.",
+                         "Financial tables contain errors."},
+                        [&](std::string& pending) { return FinancialParser(ctx).Parse(pending); });
 }
 
 }  // namespace kv::validate

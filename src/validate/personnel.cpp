@@ -4,7 +4,6 @@
 #include "validate/personnel.h"
 
 #include <algorithm>
-#include <exception>
 #include <limits>
 #include <stdexcept>
 #include <string_view>
@@ -229,7 +228,7 @@ class PersonnelParser {
     parseOk_ = false;
     ctx_.PersonnelDays[n][category] = -1;
     ctx_.PersonnelDays[n][0] = -1;
-    ReportTableErrors();
+    ReportTableErrors(ctx_, TableName(), table_.badTextCells, table_.badValueCells);
   }
 
   // A table left empty, or holding the word that should have replaced it, is not read.
@@ -361,14 +360,6 @@ class PersonnelParser {
     table_.ok = false;
   }
 
-  void ReportTableErrors() {
-    ctx_.AddError(cat_.MsgTableContainsErrors + TableName());
-    if (!table_.badTextCells.empty()) ctx_.AddError(cat_.MsgBadTextInCells + table_.badTextCells);
-    if (!table_.badValueCells.empty()) {
-      ctx_.AddError(cat_.MsgBadValuesInCells + table_.badValueCells);
-    }
-  }
-
   RunContext& ctx_;
   word::DocumentAccess& doc_;
   const text::TextCatalogue& cat_;
@@ -392,19 +383,10 @@ class PersonnelParser {
 }  // namespace
 
 bool ParsePersonnelCommitments(RunContext& ctx) {
-  ctx.WriteLog("Validating personnel commitments...");
-  std::string pending;
-  try {
-    if (PersonnelParser(ctx).Parse(pending)) {
-      ctx.WriteLog("Personnel commitments parsed.");
-      return true;
-    }
-  } catch (const std::exception&) {
-    // A failure of the word processor ends the parse; what was found so far stays.
-  }
-  if (!pending.empty()) ctx.AddError(pending);
-  ctx.WriteLog("Personnel commitments contain errors.");
-  return false;
+  return RunTableParser(ctx,
+                        {"Validating personnel commitments...", "Personnel commitments parsed.",
+                         "Personnel commitments contain errors."},
+                        [&](std::string& pending) { return PersonnelParser(ctx).Parse(pending); });
 }
 
 }  // namespace kv::validate

@@ -3,7 +3,6 @@
 // and the tasks to the totals row.
 #include "validate/schedule.h"
 
-#include <exception>
 #include <vector>
 
 #include "validate/table_rules.h"
@@ -57,7 +56,7 @@ class ScheduleParser {
     for (int r = 2; r < rows; ++r) ReadDataRow(r);
     CheckTotalsRow(rows);
     if (tableOk_) return true;
-    ReportTableErrors();
+    ReportTableErrors(ctx_, heading_, badTextCells_, badValueCells_);
     return false;
   }
 
@@ -163,12 +162,6 @@ class ScheduleParser {
     }
   }
 
-  void ReportTableErrors() {
-    ctx_.AddError(cat_.MsgTableContainsErrors + heading_);
-    if (!badTextCells_.empty()) ctx_.AddError(cat_.MsgBadTextInCells + badTextCells_);
-    if (!badValueCells_.empty()) ctx_.AddError(cat_.MsgBadValuesInCells + badValueCells_);
-  }
-
   RunContext& ctx_;
   const text::TextCatalogue& cat_;
   const std::string heading_;
@@ -186,20 +179,13 @@ class ScheduleParser {
 }  // namespace
 
 bool ParseTechnicalSchedule(RunContext& ctx) {
-  ctx.WriteLog("Validating tech schedule...");
-  std::string pending;
-  try {
-    if (ScheduleParser(ctx).Parse(pending)) {
-      ctx.WriteLog("Technical schedule parsed.");
-      return true;
-    }
-  } catch (const std::exception&) {
-    // A failure of the word processor ends the parse; what was found so far stays.
-  }
-  if (!pending.empty()) ctx.AddError(pending);
-  ctx.ScheduleTotalDays = -1;
-  ctx.WriteLog("Technical schedule contains errors.");
-  return false;
+  const bool parsed =
+      RunTableParser(ctx,
+                     {"Validating tech schedule...", "Technical schedule parsed.",
+                      "Technical schedule contains errors."},
+                     [&](std::string& pending) { return ScheduleParser(ctx).Parse(pending); });
+  if (!parsed) ctx.ScheduleTotalDays = -1;
+  return parsed;
 }
 
 }  // namespace kv::validate
