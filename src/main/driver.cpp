@@ -302,6 +302,19 @@ void ResetValidationState(RunContext& ctx) {
   ctx.FinancialTable = {};
   ctx.FinancialTotals = {};
   ctx.OverheadValues = {};
+  ctx.EquipmentInKindSums = {};
+  ctx.EquipmentPurchasedSums = {};
+  ctx.MaterialsInKindSums = {};
+  ctx.MaterialsPurchasedSums = {};
+  ctx.CapitalEquipmentInKindSums = {};
+  ctx.CapitalEquipmentPurchasedSums = {};
+  ctx.ProcurementTableFailed = {};
+  ctx.SpecialItemCount = 0;
+  ctx.OdcInKindSums = {};
+  ctx.OdcPurchasedSums = {};
+  ctx.OdcTableFailed = {};
+  ctx.TotalGrants = 0;
+  ctx.ProjectTotalCost = 0;
 }
 
 RunResult Main(RunContext& ctx, const RunOptions& options) {

@@ -60,6 +60,28 @@ struct RunContext {
   std::array<std::array<double, 7>, kMaxFinancialTables> FinancialTotals{};
   std::array<double, kMaxFinancialTables> OverheadValues{};
 
+  // Cost tables per institution and column: 0 quarters 1&2, 1-5 years, 6 the subtotal.
+  using CostColumns = std::array<double, 7>;
+  using CostSums = std::array<CostColumns, kMaxInstitutions>;
+  // Other direct costs also per category: 0 all items, 1-5 codes 5.1 to 5.5.
+  using OdcSums = std::array<std::array<std::array<double, 6>, 7>, kMaxInstitutions>;
+
+  CostSums EquipmentInKindSums{};
+  CostSums EquipmentPurchasedSums{};
+  CostSums MaterialsInKindSums{};
+  CostSums MaterialsPurchasedSums{};
+  CostSums CapitalEquipmentInKindSums{};
+  CostSums CapitalEquipmentPurchasedSums{};
+  std::array<double, 4> ProcurementTableFailed{};  // Tables 2, 2-1, 3, 3-1: 0 or -1
+  std::int16_t SpecialItemCount = 0;
+  OdcSums OdcInKindSums{};
+  OdcSums OdcPurchasedSums{};
+  std::array<double, 2> OdcTableFailed{};  // Tables 4, 4-1: 0 or -1
+
+  // Totals the consistency checks keep for the funding norms.
+  double TotalGrants = 0;
+  double ProjectTotalCost = 0;
+
   // Convenience for the phases.
   void WriteLog(const std::string& text) { RunLog.WriteLog(text); }
   void AddError(const std::string& message) { Messages.AddError(message); }
