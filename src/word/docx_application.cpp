@@ -81,7 +81,10 @@ void CheckWordSignature(std::string_view bytes) {
 
 class DocxApplication : public WordApplication {
  public:
-  explicit DocxApplication(const EngineOptions& options) : options_(options) {}
+  explicit DocxApplication(const EngineOptions& options)
+      : converter_(options.Converter ? options.Converter
+                                     : MakeCommandLineConverter(
+                                           {options.ConversionTimeLimit, options.Interrupted})) {}
 
   void DocumentsOpen(const std::string& path) override {
     CloseDocument();
@@ -381,8 +384,7 @@ class DocxApplication : public WordApplication {
 
   ConversionResult Convert(const fs::path& input, const std::string& format,
                            const fs::path& outputFolder) const {
-    return ConvertDocument(input.string(), format, outputFolder.string(),
-                           options_.ConversionTimeLimit, options_.Interrupted);
+    return converter_->Convert(input.string(), format, outputFolder.string());
   }
 
   docx::Document& Doc() const {
@@ -500,7 +502,7 @@ class DocxApplication : public WordApplication {
     Select(after, after);
   }
 
-  EngineOptions options_;
+  std::shared_ptr<DocumentConverter> converter_;
   std::unique_ptr<docx::Document> doc_;
   std::unique_ptr<ConversionFolder> folder_;
   std::string original_;  // the bytes of an opened .doc, for a copy that needs no conversion

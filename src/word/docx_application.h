@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "word/converter.h"
 #include "word/word_application.h"
 
 namespace kv::word {
@@ -16,6 +17,9 @@ struct EngineOptions {
   // Asked while LibreOffice runs: true stops the conversion at once (the run was
   // interrupted).
   std::function<bool()> Interrupted = {};
+  // Shared by the runs of a batch; when empty, each conversion starts its own LibreOffice
+  // under the time limit and interruption above.
+  std::shared_ptr<DocumentConverter> Converter = {};
 };
 
 std::unique_ptr<WordApplication> CreateDocxApplication(const EngineOptions& options = {});

@@ -1,0 +1,35 @@
+// Conversion between .doc and .docx through LibreOffice. A converter may keep LibreOffice
+// running between conversions; one converter serves one run or a whole batch, one
+// conversion at a time.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "word/soffice.h"
+
+namespace kv::word {
+
+class DocumentConverter {
+ public:
+  virtual ~DocumentConverter() = default;
+  // Converts `input` into `targetExtension` ("docx" or "doc") inside `outputFolder`.
+  virtual ConversionResult Convert(const std::string& input, const std::string& targetExtension,
+                                   const std::string& outputFolder) = 0;
+};
+
+struct ConverterOptions {
+  std::chrono::seconds TimeLimit{120};  // per conversion
+  // Asked while LibreOffice works: true stops the conversion at once.
+  std::function<bool()> Interrupted = {};
+};
+
+// Starts one soffice per call of ConvertDocument, with a fresh private profile each time.
+std::unique_ptr<DocumentConverter> MakeCommandLineConverter(ConverterOptions options);
+
+// The best converter this build and machine offer.
+std::unique_ptr<DocumentConverter> MakeDocumentConverter(ConverterOptions options);
+
+}  // namespace kv::word
