@@ -9,7 +9,9 @@
 #include "report/run_log.h"
 #include "validate/file_name.h"
 #include "validate/financial.h"
+#include "validate/odc.h"
 #include "validate/personnel.h"
+#include "validate/procurement.h"
 #include "validate/schedule.h"
 #include "validate/structure.h"
 #include "word/document_access.h"
@@ -96,12 +98,11 @@ struct TableParser {
   bool (*parse)(RunContext&);
 };
 
-// The table parsers in document order. The parsers of the procurement tables (4) and the
-// other direct costs (5) join this list as they are written.
+// The table parsers in document order.
 constexpr TableParser kTableParsers[] = {
-    {1, validate::ParseTechnicalSchedule},
-    {2, validate::ParsePersonnelCommitments},
-    {3, validate::ParseFinancialTables},
+    {1, validate::ParseTechnicalSchedule}, {2, validate::ParsePersonnelCommitments},
+    {3, validate::ParseFinancialTables},   {4, validate::ParseProcurementTables},
+    {5, validate::ParseOdcTables},
 };
 
 // Runs the parsers while fewer than 50 errors are listed; true when the limit was

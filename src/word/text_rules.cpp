@@ -1,5 +1,6 @@
 #include "word/text_rules.h"
 
+#include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
@@ -213,6 +214,12 @@ std::optional<double> ReadNumeric(const std::string& text) {
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
   return icu::UnicodeString::fromUTF8(a).caseCompare(icu::UnicodeString::fromUTF8(b),
                                                      U_FOLD_CASE_DEFAULT) == 0;
+}
+
+std::string ToUpper(const std::string& text) {
+  std::string result;
+  icu::UnicodeString::fromUTF8(text).toUpper(icu::Locale::getRoot()).toUTF8String(result);
+  return result;
 }
 
 }  // namespace kv::word

@@ -38,6 +38,9 @@ std::optional<double> ReadNumeric(const std::string& text);
 // letters too).
 bool EqualIgnoringCase(const std::string& a, const std::string& b);
 
+// Upper case by the Unicode rules, so Cyrillic letters too.
+std::string ToUpper(const std::string& text);
+
 // UTF-8 <-> UTF-32, for rules that work character by character.
 std::u32string ToUtf32(const std::string& text);
 std::string ToUtf8(const std::u32string& text);
