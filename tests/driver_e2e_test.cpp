@@ -289,7 +289,9 @@ TEST_F(DriverEndToEnd, CleanPlanLeavesNoCopyAndExits0) {
                     "Initializing data...", "Validating tech schedule...",
                     "Technical schedule parsed.", "Validating personnel commitments...",
                     "Personnel commitments parsed.", "Validating section: 9. Financial Information",
-                    "Financial tables parsed.", kCompleted));
+                    "Financial tables parsed.", "Validating procurement tables...",
+                    "Procurement tables parsed.", "Validating ODC tables...", "ODC tables parsed.",
+                    kCompleted));
     EXPECT_TRUE(Json::parse(run.out)["validated_copy"].is_null());
     chosen.ExpectUnchanged();
     fs::remove(chosen.path);
@@ -355,7 +357,9 @@ TEST_F(DriverEndToEnd, MarkedCellsAreReportedAsShadedInTheCopy) {
   EXPECT_THAT(
       Strings(std::find(log.begin(), log.end(), "Financial tables contain errors.") - 1, log.end()),
       ElementsAre("Validating section: 9. Financial Information",
-                  "Financial tables contain errors.", "8 errors found", kCompleted));
+                  "Financial tables contain errors.", "Validating procurement tables...",
+                  "Procurement tables parsed.", "Validating ODC tables...", "ODC tables parsed.",
+                  "8 errors found", kCompleted));
   chosen.ExpectUnchanged();
 }
 
@@ -399,7 +403,9 @@ TEST_F(DriverEndToEnd, PersonnelMistakesAreListedInTableOrderAndShaded) {
       ElementsAre("Technical schedule parsed.", "Validating personnel commitments...",
                   "Personnel commitments contain errors.",
                   "Validating section: 9. Financial Information", "Financial tables parsed.",
-                  "5 errors found", "1 warnings", "1 info messages", kCompleted));
+                  "Validating procurement tables...", "Procurement tables parsed.",
+                  "Validating ODC tables...", "ODC tables parsed.", "5 errors found", "1 warnings",
+                  "1 info messages", kCompleted));
   chosen.ExpectUnchanged();
 }
 

@@ -40,6 +40,7 @@ TEST(DurationRules, DecideWhetherTheTablesAreChecked) {
     plan.russian = c.fileName.find("-wr") != std::string::npos;
     plan.months = c.months;
     plan.cisTravelInKind = c.fileName.starts_with("CI-");
+    plan.projectNumber = c.fileName.substr(0, c.fileName.find("-w"));
     const std::string path = dir / c.fileName;
     BuildWorkPlan(plan).Save(path);
     const std::string bytes = ReadFileBytes(path);

@@ -72,7 +72,10 @@ TEST_F(FinancialTest, MissingTableOrWrongGrid) {
       {"Table header missing : Estimated Aggregated Expenditures by Participant Institution 1", 2,
        [](auto& d) { d.Body("HeadingII9")[7].text = "Expenditures"; }},
       {"Table missing : Estimated Aggregated Expenditures by Participant Institution 2", 3,
-       [](auto& d) { d.Body("HeadingII9").pop_back(); }},
+       [](auto& d) {
+         d.Body("HeadingII9").pop_back();
+         d.EndAfter("HeadingII9");
+       }},
       {"Invalid number of columns: Estimated Aggregated Expenditures by Leading Institution", 1,
        [](auto& d) { d.TableOf("HeadingII9", 1)[4].push_back(""); }},
       {"Invalid number of rows: Estimated Aggregated Expenditures by Recipient", 0,

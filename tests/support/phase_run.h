@@ -62,6 +62,7 @@ class PhaseTest : public ::testing::Test {
   using Setup = std::function<void(validate::RunContext&)>;
   bool Parse(const WorkPlanDocument& doc, const WorkPlan& plan = {}, const Setup& setup = {}) {
     run_ = std::make_unique<PhaseRun>(plan.russian);
+    ctx().ProjectNumber = plan.projectNumber;
     ctx().ParticipantCount = static_cast<std::int16_t>(plan.participants);
     ctx().ProjectDurationMonths = static_cast<std::int16_t>(plan.months);
     ctx().ProjectDurationQuarters = static_cast<std::int16_t>(plan.Quarters());

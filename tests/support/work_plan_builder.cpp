@@ -79,15 +79,18 @@ std::vector<double> TaskDays(const ScheduleTask& task, int quarters) {
 }
 
 // A paragraph of plain text; the characters the word processor keeps as elements of
-// their own (tab, non-breaking and optional hyphen) are written as those elements.
+// their own (tab, line break, non-breaking and optional hyphen) are written as those
+// elements.
 std::string ParagraphXml(const std::string& text) {
   std::string xml = "<w:p><w:r>", pending;
   auto flush = [&] {
     if (!pending.empty()) xml += "<w:t xml:space=\"preserve\">" + XmlEscape(pending) + "</w:t>";
     pending.clear();
   };
-  static const std::map<char, std::string> kElements = {
-      {'\t', "<w:tab/>"}, {'\x1E', "<w:noBreakHyphen/>"}, {'\x1F', "<w:softHyphen/>"}};
+  static const std::map<char, std::string> kElements = {{'\t', "<w:tab/>"},
+                                                        {'\v', "<w:br/>"},
+                                                        {'\x1E', "<w:noBreakHyphen/>"},
+                                                        {'\x1F', "<w:softHyphen/>"}};
   for (char c : text) {
     const auto element = kElements.find(c);
     if (element == kElements.end()) {
@@ -146,15 +149,39 @@ constexpr int kOverheadRow = 26, kTotalRow = 27;
 // The default lines (grants of categories I to IV in kind in rows 4 to 7), the CIS travel
 // and the plan's own lines of institution n.
 std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
-  std::vector<ExpenseLine> lines = {{10, 3000},  {11, 1000},          {13, 800},    {14, 40},
-                                    {16, 100},   {17, 150},           {18, 500},    {19, 60},
-                                    {20, 90},    {kOverheadRow, 250}, {4, 0, 1200}, {5, 0, 900},
-                                    {6, 0, 600}, {7, 0, 300}};
+  std::vector<ExpenseLine> lines = {{10, 3000, 0, 0.5, true},
+                                    {11, 1000},
+                                    {13, 800},
+                                    {14, 40},
+                                    {16, 100},
+                                    {17, 150},
+                                    {18, 500},
+                                    {19, 60},
+                                    {20, 90},
+                                    {kOverheadRow, 250},
+                                    {4, 0, 1200},
+                                    {5, 0, 900},
+                                    {6, 0, 600},
+                                    {7, 0, 300}};
   lines.push_back(plan.cisTravelInKind ? ExpenseLine{23, 0, 400} : ExpenseLine{23, 400});
   if (n < plan.expenses.size())
     lines.insert(lines.end(), plan.expenses[n].begin(), plan.expenses[n].end());
   return lines;
 }
+
+// The cost tables of section 10 in document order: their code, the expense lines they
+// list, and whether they hold what the recipient buys.
+struct CostTableForm {
+  std::string code;
+  std::vector<int> rows;
+  bool purchased;
+};
+const CostTableForm kCostTables[] = {{"2", {10, 11}, false},
+                                     {"2-1", {10, 11}, true},
+                                     {"3", {13}, false},
+                                     {"3-1", {13}, true},
+                                     {"4", {16, 17, 18, 19, 20}, false},
+                                     {"4-1", {16, 17, 18, 19, 20}, true}};
 
 // Each line in the columns of quarters 1 and 2, of each year and of the total.
 void AddExpenses(Amounts& amounts, const std::vector<ExpenseLine>& lines, int years) {
@@ -218,6 +245,11 @@ class PlanWriter {
     Add("HeadingII8", cat_.HeadingII8, {});
     Add("HeadingII81", cat_.HeadingII81, PersonnelEntries());
     Add("HeadingII9", cat_.HeadingII9, FinancialTables());
+    Add("HeadingII10", cat_.HeadingII10, {});
+    Add("HeadingII101", cat_.HeadingII101, CostTables(0));
+    Add("HeadingII102", cat_.HeadingII102, CostTables(2));
+    Add("HeadingII103", cat_.HeadingII103, SingleItems());
+    Add("HeadingII104", cat_.HeadingII104, CostTables(4));
     return std::move(document_);
   }
 
@@ -399,9 +431,103 @@ class PlanWriter {
     return Table(grid, spans);
   }
 
+  // The pair of cost tables from kCostTables[first]: each, when it has items, under its
+  // caption and followed by a note.
+  std::vector<Block> CostTables(int first) {
+    std::vector<Block> body;
+    for (const auto& form : {kCostTables[first], kCostTables[first + 1]}) {
+      CellGrid grid = CostTableRows(form);
+      if (grid.size() == 5) continue;
+      body.push_back(Paragraph(T("TABLE ", "ТАБЛИЦА ") + form.code));
+      body.push_back(Table(grid));
+      body.push_back(Paragraph(T("Prices in US dollars.", "Цены в долларах США.")));
+    }
+    return body;
+  }
+
+  // The title, the project, and the boxes of the table's kind with the one of the table
+  // ticked, one line each.
+  std::string CaptionBlock(const CostTableForm& form) const {
+    const char kind = form.code[0];
+    const std::string& title = kind == '2'   ? cat_.TitleEquipmentSummary
+                               : kind == '3' ? cat_.TitleMaterialsSummary
+                                             : cat_.TitleOdcSummary;
+    const std::string* boxes[3][4] = {{&cat_.ChkEquipInKindOn, &cat_.ChkEquipPurchasedOff,
+                                       &cat_.ChkEquipInKindOff, &cat_.ChkEquipPurchasedOn},
+                                      {&cat_.ChkMatInKindOn, &cat_.ChkMatPurchasedOff,
+                                       &cat_.ChkMatInKindOff, &cat_.ChkMatPurchasedOn},
+                                      {&cat_.ChkOdcInKindOn, &cat_.ChkOdcPurchasedOff,
+                                       &cat_.ChkOdcInKindOff, &cat_.ChkOdcPurchasedOn}};
+    const auto& lines = boxes[kind - '2'];
+    const int ticked = form.purchased ? 2 : 0;
+    return title + "\v" + cat_.TitleProjectAgreement + plan_.projectNumber + "\v" + *lines[ticked] +
+           "\v" + *lines[ticked + 1];
+  }
+
+  // Five heading rows (the caption block in cell (2,1)), per institution with items its
+  // line, the items and the subtotal, then the total; marked items are remembered for 10.3.
+  CellGrid CostTableRows(const CostTableForm& form) {
+    CellGrid grid = {{""},
+                     {CaptionBlock(form)},
+                     {T("No.", "№"), "x", T("Description", "Описание"), T("Quarters", "Кварталы"),
+                      T("Quantity", "Количество"), T("Unit price", "Цена"), T("Total", "Всего")},
+                     {"(1)", "(2)", "(3)", "(4)", "(5)", "(6)", "(7)"},
+                     std::vector<std::string>(7)};
+    const int quarters = plan_.Quarters();
+    const std::string quarterList = quarters == 1 ? "1" : "1-" + std::to_string(quarters);
+    double total = 0;
+    int itemNo = 0;
+    for (int n = 0; n <= plan_.participants; ++n) {
+      double subtotal = 0;
+      for (const auto& line : InstitutionExpenses(plan_, n)) {
+        const double amount = plan_.Years() * (form.purchased ? line.recipient : line.inKind);
+        if (amount == 0 ||
+            std::find(form.rows.begin(), form.rows.end(), line.row) == form.rows.end())
+          continue;
+        if (subtotal == 0) {
+          grid.push_back(
+              {n == 0 ? cat_.LblLeadingInstitution
+                      : cat_.LblParticipantInstitution + std::to_string(n) + ": " + Institute(n),
+               "", "", "", "", "", ""});
+        }
+        const std::string number = std::to_string(++itemNo);
+        const bool odc = form.code[0] == '4';
+        if (line.singleItem && !odc) singleItems_.push_back(form.code + " / " + number);
+        // Non-capital equipment comes four pieces at a time.
+        const double pieces = line.row == 11 && amount > 2500 ? 4 : 1;
+        grid.push_back({number,
+                        odc               ? "5." + std::to_string(line.row - 15)
+                        : line.singleItem ? "x"
+                                          : "",
+                        T("Item of line ", "Позиция строки ") + std::to_string(line.row),
+                        quarterList, DaysText(pieces), DaysText(amount / pieces),
+                        DaysText(amount)});
+        subtotal += amount;
+      }
+      if (subtotal == 0) continue;
+      grid.push_back({cat_.LblSubtotal, DaysText(subtotal), "", "", "", "", ""});
+      total += subtotal;
+    }
+    if (grid.size() > 5)
+      grid.push_back({cat_.LblEstimatedTotalCost, DaysText(total), "", "", "", "", ""});
+    return grid;
+  }
+
+  // One titled table for each item marked in Tables 2 to 3-1.
+  std::vector<Block> SingleItems() const {
+    if (singleItems_.empty()) return {Paragraph(None())};
+    std::vector<Block> body;
+    for (const auto& item : singleItems_) {
+      body.push_back(Paragraph(cat_.TitleSingleItem));
+      body.push_back(Table({{T("Table / item", "Таблица / позиция"), item}}));
+    }
+    return body;
+  }
+
   const WorkPlan& plan_;
   const text::TextCatalogue cat_;
   WorkPlanDocument document_;
+  std::vector<std::string> singleItems_;  // "table / item" of the marked items
 };
 
 }  // namespace
@@ -481,6 +607,13 @@ WorkPlanDocument PlanWithPersonnelMistakes() {
   doc.TableOf("HeadingII81", 1)[1][6] = "1012.51";
   doc.TableOf("HeadingII81", 4)[1][3] = "6.1";
   doc.TableOf("HeadingII81", 11)[1][0] = "None";
+  return doc;
+}
+
+WorkPlanDocument PlanWithCostMistakes() {
+  auto doc = BuildWorkPlan();
+  doc.Cell("HeadingII101", 8, 4) = "1-9";
+  doc.Cell("HeadingII104", 7, 4) = "1-3";
   return doc;
 }
 

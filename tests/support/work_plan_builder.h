@@ -63,11 +63,15 @@ InstitutionStaff DefaultStaff(bool russian);
 // An expense line of an institution's financial table: what the recipient spends and
 // what is provided in kind in each project year, of which quarters 1 and 2 hold the
 // share firstHalf of year 1. The overhead (row 26) stands in the totals column only.
+// Equipment (rows 10, 11), materials (13) and other direct costs (16 to 20) are also
+// items of the cost tables of section 10, bought over all quarters; an item marked as a
+// single item has its own table in 10.3.
 struct ExpenseLine {
   int row;
   double recipient = 0;
   double inKind = 0;
   double firstHalf = 0.5;
+  bool singleItem = false;
 };
 
 struct WorkPlan {
@@ -117,5 +121,10 @@ WorkPlanDocument BuildWorkPlan(const WorkPlan& plan = {});
 // (participant 1, category I), a daily rate above the norm (participant 1, category II,
 // row 3) and the keyword inside a table (participant 2, category IV).
 WorkPlanDocument PlanWithPersonnelMistakes();
+
+// The default plan with cost-table mistakes: in Table 2-1 the leading institution's
+// second item is bought in a quarter after the project (row 8), so its subtotal
+// disagrees; in Table 4-1 the first item cannot be spread evenly over quarters 1 to 3.
+WorkPlanDocument PlanWithCostMistakes();
 
 }  // namespace kv::testing
