@@ -363,6 +363,40 @@ TEST_F(DriverEndToEnd, MarkedCellsAreReportedAsShadedInTheCopy) {
   chosen.ExpectUnchanged();
 }
 
+TEST_F(DriverEndToEnd, CostTableMistakesAreListedShadedAndTypedAtTheTop) {
+  const auto plan = PlanWithCostMistakes();
+  const ChosenDocument chosen(dir / "1234-we.docx", plan);
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const Strings errors = {
+      "Table contains errors: TABLE 2-1", "Unrecognizable or misplaced text in cells (8,4)",
+      "Incorrect values in cells (9,2)",
+      "Total expenses cannot be distributed over quarters indicated for item 1: TABLE 4-1"};
+  const auto report = Json::parse(run.out);
+  EXPECT_EQ(report["errors"].get<Strings>(), errors);
+  EXPECT_TRUE(report["warnings"].empty() && report["info"].empty());
+  const int table21 = plan.TableNumber("HeadingII101"), table41 = plan.TableNumber("HeadingII104");
+  const std::string copy = dir / "1234-we-validated.docx";
+  Json marked = Json::array();
+  for (const auto& [table, row, column, colour, fill] : {std::tuple{table21, 8, 4, "red", "FF0000"},
+                                                         {table21, 9, 2, "green", "008000"},
+                                                         {table41, 7, 4, "green", "008000"}}) {
+    marked.push_back({{"table", table}, {"row", row}, {"column", column}, {"colour", colour}});
+    EXPECT_EQ(CellFill(copy, table, row, column), fill);
+  }
+  EXPECT_EQ(report["marked_cells"], marked);
+  const auto typed = WithoutDates(BodyParagraphs(copy));
+  const Strings summary = Joined(Joined({kSummaryLine, "", "Errors: "}, errors), {""});
+  ASSERT_GE(typed.size(), summary.size());
+  EXPECT_EQ(Strings(typed.begin(), typed.begin() + summary.size()), summary);
+  const auto log = Log();
+  EXPECT_THAT(Strings(std::find(log.begin(), log.end(), "Financial tables parsed."), log.end()),
+              ElementsAre("Financial tables parsed.", "Validating procurement tables...",
+                          "Procurement tables contain errors.", "Validating ODC tables...",
+                          "ODC tables parsed.", "4 errors found", kCompleted));
+  chosen.ExpectUnchanged();
+}
+
 TEST_F(DriverEndToEnd, PersonnelMistakesAreListedInTableOrderAndShaded) {
   const ChosenDocument chosen(dir / "1234-we.docx", PlanWithPersonnelMistakes());
   const KvRun run = Run({"--json", chosen.path});
