@@ -23,6 +23,7 @@ bool ParseCostTables(validate::RunContext& ctx) {
 using CostTableTest = PhaseTest<ParseCostTables>;
 
 const std::string kErrors21 = "Table contains errors: TABLE 2-1",
+                  kHeader = "Errors in table header: TABLE 2-1",
                   kTooMany = "Too many single item tables";
 
 // One institution over one quarter: every table of section 10, Table 2-1 with a capital
@@ -54,14 +55,12 @@ TEST_F(CostTableTest, AllSixTablesAddUpPerInstitutionPeriodAndCategory) {
 }
 
 TEST_F(CostTableTest, QuarterLists) {
-  const std::pair<std::string, int> cases[] = {{"1-4", 4},      {"1,3-5", 4},
-                                               {"2, 4", 2},     {"1–2", 2},
-                                               {"3-3", -1},     {"4-2", -1},
-                                               {"0", -1},       {"1,1", -1},
-                                               {"2-9", -1},     {"9", -1},
-                                               {"", -1},        {"1,,2", -1},
-                                               {"1-99999", -1}, {std::string(200, '7'), -1},
-                                               {"1—3,8", 4}};
+  // clang-format off
+  const std::pair<std::string, int> cases[] = {
+      {"1-4", 4}, {"1,3-5", 4}, {"2, 4", 2}, {"1–2", 2}, {"3-3", -1}, {"4-2", -1}, {"0", -1},
+      {"1,1", -1}, {"2-9", -1}, {"9", -1}, {"", -1}, {"1,,2", -1}, {"1-99999", -1},
+      {std::string(200, '7'), -1}, {"1—3,8", 4}};
+  // clang-format on
   PhaseRun phase;
   phase.ctx.ProjectDurationQuarters = 8;
   std::array<bool, 21> quarters{};
@@ -88,42 +87,56 @@ TEST_F(CostTableTest, OneTableChanged) {
     bool passes = false;
   } cases[] = {
       {"HeadingII101", {{2, 1, kr + "Х ]"}}, {}, {}, true},
-      {"HeadingII101", {{2, 1, kr + "[X]"}}, {"Errors in table header: TABLE 2-1"}, {{1, 2, 1, kRed}}, true},
-      {"HeadingII101", {{2, 1, word::ReplaceText(kr + "X ]", "123.1", "123.12")}}, {"Errors in table header: TABLE 2-1"}, {{1, 2, 1, kRed}}, true},
-      {"HeadingII101", {{10, 1, "Participant Institution 1"}, {8, 1, ""}, {8, 2, ""}, {8, 4, ""}, {8, 5, ""}, {8, 6, ""}, {8, 7, ""}},
-       {kErrors21, "Incorrect values in cells (9,2)"}, {{1, 9, 2, kGreen}}},
+      {"HeadingII101", {{2, 1, kr + "[X]"}}, {kHeader}, {{1, 2, 1, kRed}}, true},
+      {"HeadingII101", {{2, 1, word::ReplaceText(kr + "X ]", "123.1", "123.12")}}, {kHeader},
+       {{1, 2, 1, kRed}}, true},
+      {"HeadingII101", {{10, 1, "Participant Institution 1"}, {8, 1, ""}, {8, 2, ""}, {8, 4, ""},
+                        {8, 5, ""}, {8, 6, ""}, {8, 7, ""}},
+       {kErrors21, kValues + " (9,2)"}, {{1, 9, 2, kGreen}}},
       {"HeadingII101", {{8, 1, ""}, {8, 2, ""}, {8, 4, ""}, {8, 6, ""}, {8, 7, ""}},
-       {"Unrecognizable format in row 8: TABLE 2-1", kErrors21, kUnreadable + " (8,1)", kTooMany}, {{1, 8, 1, kRed}}},
+       {"Unrecognizable format in row 8: TABLE 2-1", kErrors21, kUnreadable + " (8,1)", kTooMany},
+       {{1, 8, 1, kRed}}},
       {"HeadingII101", {{10, 1, "Participant Institution two"}},
-       {"Unrecognizable format in row 10: TABLE 2-1", kErrors21, kUnreadable + " (10,1)", kTooMany}, {{1, 10, 1, kRed}}},
+       {"Unrecognizable format in row 10: TABLE 2-1", kErrors21, kUnreadable + " (10,1)", kTooMany},
+       {{1, 10, 1, kRed}}},
       {"HeadingII101", {{6, 1, "Institution"}},
-       {"Unrecognizable format in row 6: TABLE 2-1 - institute name expected", kErrors21, kUnreadable + " (6,1)", kTooMany}, {{1, 6, 1, kRed}}},
+       {"Unrecognizable format in row 6: TABLE 2-1 - institute name expected", kErrors21,
+        kUnreadable + " (6,1)", kTooMany}, {{1, 6, 1, kRed}}},
       {"HeadingII101", {{14, 1, "Participant Institution 1"}},
-       {"Illegal inst reference in row 14: TABLE 2-1", kErrors21, kUnreadable + " (14,1)", kTooMany}, {{1, 14, 1, kRed}}},
+       {"Illegal inst reference in row 14: TABLE 2-1", kErrors21, kUnreadable + " (14,1)",
+        kTooMany},
+       {{1, 14, 1, kRed}}},
       {"HeadingII101", {{14, 1, "Participant Institution 4: Nowhere"}},
        {"Table 2-1 - No such institute in the project: Participant Institution 4", kErrors21,
-        kUnreadable + " (14,1) (15,1) (16,1) (17,1)", "Incorrect values in cells (18,2)", kTooMany},
-       {{1, 14, 1, kRed}, {1, 15, 1, kRed}, {1, 16, 1, kRed}, {1, 17, 1, kRed}, {1, 18, 2, kGreen}}},
-      {"HeadingII101", {{8, 4, "1-3"}, {8, 6, "100"}, {8, 7, "100"}, {9, 2, "6100"}, {18, 2, "22100"}},
-       {"Total expenses cannot be distributed over quarters indicated for item 2: TABLE 2-1"}, {{1, 8, 4, kGreen}}, true},
+        kUnreadable + " (14,1) (15,1) (16,1) (17,1)", kValues + " (18,2)", kTooMany},
+       {{1, 14, 1, kRed}, {1, 15, 1, kRed}, {1, 16, 1, kRed}, {1, 17, 1, kRed},
+        {1, 18, 2, kGreen}}},
+      {"HeadingII101",
+       {{8, 4, "1-3"}, {8, 6, "100"}, {8, 7, "100"}, {9, 2, "6100"}, {18, 2, "22100"}},
+       {"Total expenses cannot be distributed over quarters indicated for item 2: TABLE 2-1"},
+       {{1, 8, 4, kGreen}}, true},
       {"HeadingII101", {{9, 2, "0"}},
-       {"Missing Subtotal - Table 2-1, Leading Institution", kErrors21, "Incorrect values in cells (9,2) (18,2)"},
+       {"Missing Subtotal - Table 2-1, Leading Institution", kErrors21, kValues + " (9,2) (18,2)"},
        {{1, 9, 2, kGreen}, {1, 18, 2, kGreen}}},
       {"HeadingII101", {{17, 1, "Estimated TOTAL COST:"}, {17, 2, "16000"}},
-       {"Total before the end of the table: TABLE 2-1", "Missing Subtotal - Table 2-1, Participant Institution 2", kErrors21,
+       {"Total before the end of the table: TABLE 2-1",
+        "Missing Subtotal - Table 2-1, Participant Institution 2", kErrors21,
         kUnreadable + " (17,1)"}, {{1, 17, 1, kRed}}},
-      {"HeadingII101", {{18, 1, "Total"}},
-       {"Unrecognizable format in row 18: TABLE 2-1", kErrors21, kUnreadable + " (18,1)"}, {{1, 18, 1, kRed}}},
-      {"HeadingII101", {{7, 2, "х"}, {7, 5, "1.5"}, {8, 5, "-1"}, {8, 6, "x"}, {12, 7, "-2"}, {13, 2, "n/a"}},
-       {"Missing Subtotal - Table 2-1, Participant Institution 1", kErrors21, kUnreadable + " (8,5) (8,6) (12,7) (13,2)", "Incorrect values in cells (7,7) (18,2)"},
-       {{1, 7, 7, kGreen}, {1, 8, 5, kRed}, {1, 8, 6, kRed}, {1, 12, 7, kRed}, {1, 13, 2, kRed}, {1, 18, 2, kGreen}}},
+      {"HeadingII101",
+       {{7, 2, "х"}, {7, 5, "1.5"}, {8, 5, "-1"}, {8, 6, "x"}, {12, 7, "-2"}, {13, 2, "n/a"}},
+       {"Missing Subtotal - Table 2-1, Participant Institution 1", kErrors21,
+        kUnreadable + " (8,5) (8,6) (12,7) (13,2)", kValues + " (7,7) (18,2)"},
+       {{1, 7, 7, kGreen}, {1, 8, 5, kRed}, {1, 8, 6, kRed}, {1, 12, 7, kRed}, {1, 13, 2, kRed},
+        {1, 18, 2, kGreen}}},
       {"HeadingII102", {{7, 2, "х"}, {7, 5, "1.5"}},
-       {"Table contains errors: TABLE 3-1", kUnreadable + " (7,2)", "Incorrect values in cells (7,7) (8,2)"},
+       {"Table contains errors: TABLE 3-1", kUnreadable + " (7,2)", kValues + " (7,7) (8,2)"},
        {{2, 7, 2, kRed}, {2, 7, 7, kGreen}, {2, 8, 2, kGreen}}},
       {"HeadingII104", {{7, 2, "5.6"}, {8, 2, ""}, {9, 2, "5,3"}, {10, 4, std::string(200, '9')}},
-       {"Table contains errors: TABLE 4-1", kUnreadable + " (7,2) (8,2) (9,2) (10,4)", "Incorrect values in cells (12,2)"},
+       {"Table contains errors: TABLE 4-1", kUnreadable + " (7,2) (8,2) (9,2) (10,4)",
+        kValues + " (12,2)"},
        {{6, 7, 2, kRed}, {6, 8, 2, kRed}, {6, 9, 2, kRed}, {6, 10, 4, kRed}, {6, 12, 2, kGreen}}},
-      {"HeadingII104", {{13, 1, "Participant Institution 16"}}, {"Unknown error: 10.4. Other Direct Costs Summary"}, {}},
+      {"HeadingII104", {{13, 1, "Participant Institution 16"}},
+       {"Unknown error: 10.4. Other Direct Costs Summary"}, {}},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -139,36 +152,29 @@ TEST_F(CostTableTest, OneTableChanged) {
 
 // Missing sections and tables, and the single-item tables of the three marked items.
 TEST_F(CostTableTest, SubsectionsTablesAndSingleItems) {
-  const std::string misspelled = "(possibly misspelled table name)";
+  // clang-format off
   const struct {
     std::function<void(WorkPlanDocument&)> change;
     Strings errors, info;
     bool passes = false;
   } cases[] = {
-      {[](auto& d) { d["HeadingII104"].heading = ""; },
-       {},
-       {"No ODC subsection (possibly misspelled subsection header)"},
-       true},
-      {[](auto& d) { d.Body("HeadingII102")[0].text = "TABLE 3.1"; },
-       {},
-       {"No materials purchased by recipient " + misspelled},
-       true},
+      {[](auto& d) { d["HeadingII104"].heading = ""; }, {},
+       {"No ODC subsection (possibly misspelled subsection header)"}, true},
+      {[](auto& d) { d.Body("HeadingII102")[0].text = "TABLE 3.1"; }, {},
+       {"No materials purchased by recipient (possibly misspelled table name)"}, true},
       {[](auto& d) { d.Body("HeadingII101")[0].text = "Table 2-1"; }, {}, {}, true},
       {[](auto& d) { d.TableOf("HeadingII102").resize(6); }, {"Invalid number of rows: TABLE 3-1"}},
       {[](auto& d) { d.Body("HeadingII103").resize(4); }, {"Too few single item tables"}},
-      {[](auto& d) { d.Body("HeadingII103").push_back(d.Body("HeadingII103")[0]); },
-       {kTooMany},
-       {},
-       true},
+      {[](auto& d) { d.Body("HeadingII103").push_back(d.Body("HeadingII103")[0]); }, {kTooMany},
+       {}, true},
       {[](auto& d) { d["HeadingII103"].heading = ""; },
        {"Subsection missing : 10.3. Single Equipment/Materials Items"}},
-      {[](auto& d) {
-         for (int row : {7, 11, 15}) d.Cell("HeadingII101", row, 2) = "";
-       },
+      {[](auto& d) { for (int row : {7, 11, 15}) d.Cell("HeadingII101", row, 2) = ""; },
        {kTooMany}},
       {[](auto& d) { d["HeadingII10"].heading = ""; },
        {"Section missing : 10. Equipment and Materials Summary"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     auto doc = BuildWorkPlan();
     c.change(doc);

@@ -149,39 +149,25 @@ constexpr int kOverheadRow = 26, kTotalRow = 27;
 // The default lines (grants of categories I to IV in kind in rows 4 to 7), the CIS travel
 // and the plan's own lines of institution n.
 std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
-  std::vector<ExpenseLine> lines = {{10, 3000, 0, 0.5, true},
-                                    {11, 1000},
-                                    {13, 800},
-                                    {14, 40},
-                                    {16, 100},
-                                    {17, 150},
-                                    {18, 500},
-                                    {19, 60},
-                                    {20, 90},
-                                    {kOverheadRow, 250},
-                                    {4, 0, 1200},
-                                    {5, 0, 900},
-                                    {6, 0, 600},
-                                    {7, 0, 300}};
+  std::vector<ExpenseLine> lines = {{10, 3000},  {11, 1000},          {13, 800},    {14, 40},
+                                    {16, 100},   {17, 150},           {18, 500},    {19, 60},
+                                    {20, 90},    {kOverheadRow, 250}, {4, 0, 1200}, {5, 0, 900},
+                                    {6, 0, 600}, {7, 0, 300}};
+  lines[0].singleItem = true;
   lines.push_back(plan.cisTravelInKind ? ExpenseLine{23, 0, 400} : ExpenseLine{23, 400});
   if (n < plan.expenses.size())
     lines.insert(lines.end(), plan.expenses[n].begin(), plan.expenses[n].end());
   return lines;
 }
 
-// The cost tables of section 10 in document order: their code, the expense lines they
-// list, and whether they hold what the recipient buys.
+// The cost tables of section 10 in document order, each listing the expense lines from
+// row first to row last; the "-1" tables hold what the recipient buys.
 struct CostTableForm {
   std::string code;
-  std::vector<int> rows;
-  bool purchased;
+  int first, last;
 };
-const CostTableForm kCostTables[] = {{"2", {10, 11}, false},
-                                     {"2-1", {10, 11}, true},
-                                     {"3", {13}, false},
-                                     {"3-1", {13}, true},
-                                     {"4", {16, 17, 18, 19, 20}, false},
-                                     {"4-1", {16, 17, 18, 19, 20}, true}};
+const CostTableForm kCostTables[] = {{"2", 10, 11},   {"2-1", 10, 11}, {"3", 13, 13},
+                                     {"3-1", 13, 13}, {"4", 16, 20},   {"4-1", 16, 20}};
 
 // Each line in the columns of quarters 1 and 2, of each year and of the total.
 void AddExpenses(Amounts& amounts, const std::vector<ExpenseLine>& lines, int years) {
@@ -452,14 +438,16 @@ class PlanWriter {
     const std::string& title = kind == '2'   ? cat_.TitleEquipmentSummary
                                : kind == '3' ? cat_.TitleMaterialsSummary
                                              : cat_.TitleOdcSummary;
+    // clang-format off
     const std::string* boxes[3][4] = {{&cat_.ChkEquipInKindOn, &cat_.ChkEquipPurchasedOff,
                                        &cat_.ChkEquipInKindOff, &cat_.ChkEquipPurchasedOn},
                                       {&cat_.ChkMatInKindOn, &cat_.ChkMatPurchasedOff,
                                        &cat_.ChkMatInKindOff, &cat_.ChkMatPurchasedOn},
                                       {&cat_.ChkOdcInKindOn, &cat_.ChkOdcPurchasedOff,
                                        &cat_.ChkOdcInKindOff, &cat_.ChkOdcPurchasedOn}};
+    // clang-format on
     const auto& lines = boxes[kind - '2'];
-    const int ticked = form.purchased ? 2 : 0;
+    const int ticked = form.code.size() > 1 ? 2 : 0;
     return title + "\v" + cat_.TitleProjectAgreement + plan_.projectNumber + "\v" + *lines[ticked] +
            "\v" + *lines[ticked + 1];
   }
@@ -480,10 +468,9 @@ class PlanWriter {
     for (int n = 0; n <= plan_.participants; ++n) {
       double subtotal = 0;
       for (const auto& line : InstitutionExpenses(plan_, n)) {
-        const double amount = plan_.Years() * (form.purchased ? line.recipient : line.inKind);
-        if (amount == 0 ||
-            std::find(form.rows.begin(), form.rows.end(), line.row) == form.rows.end())
-          continue;
+        const double yearly = form.code.size() > 1 ? line.recipient : line.inKind;
+        const double amount = plan_.Years() * yearly;
+        if (amount == 0 || line.row < form.first || line.row > form.last) continue;
         if (subtotal == 0) {
           grid.push_back(
               {n == 0 ? cat_.LblLeadingInstitution
