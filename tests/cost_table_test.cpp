@@ -49,7 +49,14 @@ TEST_F(CostTableTest, AllSixTablesAddUpPerInstitutionPeriodAndCategory) {
     EXPECT_EQ(ctx().OdcInKindSums[0][6][0], 50);
     EXPECT_EQ(ctx().SpecialItemCount, 1);
   }
-  EXPECT_TRUE(Parse(WorkPlan{}));  // two participants over eight quarters
+  // Two participants over eight quarters; the leading institution's second item of 300
+  // bought in quarters 1, 2 and 5.
+  auto doc = BuildWorkPlan();
+  for (const auto& [row, column, text] :
+       Cells{{8, 4, "1,2,5"}, {8, 6, "300"}, {8, 7, "300"}, {9, 2, "6300"}, {18, 2, "22300"}})
+    doc.Cell("HeadingII101", row, column) = text;
+  EXPECT_TRUE(Parse(doc));
+  EXPECT_EQ(ctx().EquipmentPurchasedSums[0], (Sums{1700, 3200, 3100, 0, 0, 0, 6300}));
   EXPECT_EQ(ctx().EquipmentPurchasedSums[2], (Sums{2000, 4000, 4000, 0, 0, 0, 8000}));
   EXPECT_EQ(ctx().SpecialItemCount, 3);
 }
@@ -115,6 +122,8 @@ TEST_F(CostTableTest, OneTableChanged) {
        {{8, 4, "1-3"}, {8, 6, "100"}, {8, 7, "100"}, {9, 2, "6100"}, {18, 2, "22100"}},
        {"Total expenses cannot be distributed over quarters indicated for item 2: TABLE 2-1"},
        {{1, 8, 4, kGreen}}, true},
+      {"HeadingII101", {{18, 1, ""}, {18, 2, ""}},
+       {"No table row with 'Estimated TOTAL COST' - Table 2-1"}, {}, true},
       {"HeadingII101", {{9, 2, "0"}},
        {"Missing Subtotal - Table 2-1, Leading Institution", kErrors21, kValues + " (9,2) (18,2)"},
        {{1, 9, 2, kGreen}, {1, 18, 2, kGreen}}},
