@@ -164,7 +164,7 @@ TEST_F(CostTableTest, SubsectionsTablesAndSingleItems) {
   // clang-format off
   const struct {
     std::function<void(WorkPlanDocument&)> change;
-    Strings errors, info;
+    Strings errors{}, info{};
     bool passes = false;
   } cases[] = {
       {[](auto& d) { d["HeadingII104"].heading = ""; }, {},
