@@ -1,6 +1,7 @@
 #include "support/work_plan_builder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <numeric>
@@ -45,12 +46,22 @@ std::string RussianMonths(int months) {
                                              : " месяцев";
 }
 
-// Three tasks: two with subtasks, one without.
-std::vector<ScheduleTask> DefaultSchedule(int quarters) {
+double ScheduleDays(const std::vector<double>& days) {
+  return std::accumulate(days.begin(), days.end(), 0.0);
+}
+
+// Three tasks: two with subtasks, and one without that takes the rest of the personnel's
+// days, spread over the quarters in half days, so that the schedule agrees with them.
+std::vector<ScheduleTask> DefaultSchedule(int quarters, double personnelDays) {
   ScheduleTask first{{std::vector<double>(quarters, 10), std::vector<double>(quarters, 5.5)}, {}};
   ScheduleTask second{{std::vector<double>(quarters)}, {}};
   for (int q = 0; q < quarters; ++q) second.subtasks[0][q] = 2 * (q + 1);
-  ScheduleTask third{{}, std::vector<double>(quarters, 3)};
+  const double rest = personnelDays - ScheduleDays(first.subtasks[0]) -
+                      ScheduleDays(first.subtasks[1]) - ScheduleDays(second.subtasks[0]);
+  const long halfDays = std::lround(2 * rest);
+  ScheduleTask third{{},
+                     std::vector<double>(quarters, static_cast<double>(halfDays / quarters) / 2)};
+  third.days.back() += static_cast<double>(halfDays % quarters) / 2;
   return {first, second, third};
 }
 
@@ -65,7 +76,7 @@ std::string DaysText(double days) {
 std::vector<std::string> DaysRow(const std::string& label, const std::vector<double>& days) {
   std::vector<std::string> row{label};
   for (double d : days) row.push_back(DaysText(d));
-  row.push_back(DaysText(std::accumulate(days.begin(), days.end(), 0.0)));
+  row.push_back(DaysText(ScheduleDays(days)));
   return row;
 }
 
@@ -143,13 +154,36 @@ const std::vector<Field> kStaffColumns[] = {
 using Amounts = std::vector<std::vector<double>>;
 constexpr int kOverheadRow = 26, kTotalRow = 27;
 
-// The default lines (grants of categories I to IV in kind in rows 4 to 7), the CIS travel
-// and the plan's own lines of institution n.
+// The people of each institution: the plan's, or the default staff for every one.
+std::vector<InstitutionStaff> StaffOf(const WorkPlan& plan) {
+  if (!plan.personnel.empty()) return plan.personnel;
+  return std::vector<InstitutionStaff>(plan.participants + 1,
+                                       DefaultStaff(plan.russian, plan.Years()));
+}
+
+double Days(const std::vector<Person>& people) {
+  double days = 0;
+  for (const Person& p : people) days += p.days;
+  return days;
+}
+
+double Grants(const std::vector<Person>& people) {
+  double amount = 0;
+  for (const Person& p : people) amount += p.rate * p.days;
+  return amount;
+}
+
+// The default lines, the CIS travel and the plan's own lines of institution n. The
+// grants of categories I to IV (rows 4 to 7, in kind) are those of its personnel, the
+// same in each year; the overhead and the bank fees keep within the funding norms.
 std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
-  std::vector<ExpenseLine> lines = {{10, 3000},  {11, 1000},          {13, 800},    {14, 40},
-                                    {16, 100},   {17, 150},           {18, 500},    {19, 60},
-                                    {20, 90},    {kOverheadRow, 250}, {4, 0, 1200}, {5, 0, 900},
-                                    {6, 0, 600}, {7, 0, 300}};
+  std::vector<ExpenseLine> lines = {{10, 3000}, {11, 1000},         {13, 800}, {14, 100},
+                                    {16, 100},  {17, 150},          {18, 500}, {19, 60},
+                                    {20, 90},   {kOverheadRow, 400}};
+  const auto staff = StaffOf(plan);
+  for (int c = 0; c < 4 && n < staff.size(); ++c) {
+    lines.push_back({4 + c, 0, Grants(staff[n].categories[c]) / plan.Years()});
+  }
   lines.push_back(plan.cisTravelInKind ? ExpenseLine{23, 0, 400} : ExpenseLine{23, 400});
   if (n < plan.expenses.size())
     lines.insert(lines.end(), plan.expenses[n].begin(), plan.expenses[n].end());
@@ -273,7 +307,12 @@ class PlanWriter {
   // then the totals row.
   CellGrid ScheduleTable() const {
     const int quarters = plan_.Quarters();
-    const auto tasks = plan_.schedule.empty() ? DefaultSchedule(quarters) : plan_.schedule;
+    double personnelDays = 0;
+    for (const auto& institution : StaffOf(plan_)) {
+      for (const auto& people : institution.categories) personnelDays += Days(people);
+    }
+    const auto tasks =
+        plan_.schedule.empty() ? DefaultSchedule(quarters, personnelDays) : plan_.schedule;
     CellGrid grid{{T("Task / Subtask", "Задача / Подзадача")}};
     for (int q = 1; q <= quarters; ++q) grid[0].push_back(T("Q", "Кв. ") + std::to_string(q));
     grid[0].push_back(Total());
@@ -296,8 +335,7 @@ class PlanWriter {
 
   // Per institution its label line, then per category its caption and its table.
   std::vector<Block> PersonnelEntries() const {
-    auto staff = plan_.personnel;
-    if (staff.empty()) staff.assign(plan_.participants + 1, DefaultStaff(plan_.russian));
+    const auto staff = StaffOf(plan_);
     std::vector<Block> body;
     for (std::size_t n = 0; n < staff.size(); ++n) {
       body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + Leading()
@@ -460,13 +498,18 @@ void WorkPlanDocument::Save(const std::string& path) const {
 }
 
 // Every category filled; the rates and day counts stay within the norms for projects of
-// 3 months and more.
-InstitutionStaff DefaultStaff(bool ru) {
-  return {{{{{ru ? "А. Иванов" : "A. Ivanov", ru ? "Руководитель" : "Leader", "1.2, 4.9", 30, 50}},
-            {{ru ? "Б. Петров" : "B. Petrov", ru ? "Инженер" : "Engineer", "", 25, 40.5},
-             {ru ? "В. Сидорова" : "V. Sidorova", ru ? "Аналитик" : "Analyst", "", 20, 30}},
-            {{ru ? "Г. Смирнов" : "G. Smirnov", ru ? "Техник" : "Technician", "", 15, 20}},
-            {{"", ru ? "Консультант" : "Consultant", "", 35, 5}}}}};
+// 5 months and more, and the grants make more than half of the default plan's cost.
+InstitutionStaff DefaultStaff(bool ru, int years) {
+  InstitutionStaff staff{
+      {{{{ru ? "А. Иванов" : "A. Ivanov", ru ? "Руководитель" : "Leader", "1.2, 4.9", 35, 90}},
+        {{ru ? "Б. Петров" : "B. Petrov", ru ? "Инженер" : "Engineer", "", 30, 80.5},
+         {ru ? "В. Сидорова" : "V. Sidorova", ru ? "Аналитик" : "Analyst", "", 25, 60}},
+        {{ru ? "Г. Смирнов" : "G. Smirnov", ru ? "Техник" : "Technician", "", 20, 40}},
+        {{"", ru ? "Консультант" : "Consultant", "", 35, 10}}}}};
+  for (auto& people : staff.categories) {
+    for (Person& p : people) p.days *= years;
+  }
+  return staff;
 }
 
 WorkPlanDocument BuildWorkPlan(const WorkPlan& plan) {
@@ -475,7 +518,7 @@ WorkPlanDocument BuildWorkPlan(const WorkPlan& plan) {
 
 WorkPlanDocument PlanWithPersonnelMistakes() {
   WorkPlan plan;
-  plan.personnel.assign(3, DefaultStaff(false));
+  plan.personnel.assign(3, DefaultStaff(false, plan.Years()));
   plan.personnel[1].categories[1][1].rate = 36;
   auto doc = BuildWorkPlan(plan);
   doc.TableOf("HeadingII81", 1)[1][6] = "1012.51";
