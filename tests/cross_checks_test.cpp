@@ -197,10 +197,10 @@ TEST(FundingNorms, EachRuleAtItsEdge) {
       {[](Ctx& c) { TotalColumn(c, 0)[37] = 10000; }, {}},  // travel 15%
       {[](Ctx& c) { TotalColumn(c, 0)[37] = 10000.01; },
        {"W Travel expenditures exceed 15% of the total project cost"}},
-      {[](Ctx& c) { TotalColumn(c, 1)[10] = 0.004, TotalColumn(c, 2)[10] = 9.99; },
+      {[](Ctx& c) { TotalColumn(c, 1)[10] = 0.004, TotalColumn(c, 2)[10] = 9.99;
+                    TotalColumn(c, 3)[10] = 5, TotalColumn(c, 3)[30] = 5; },  // 10 in both columns
        {"W No bank fees: Leading Institution",
         "W Bank fees less that 1% of total grants: Participant Institution 1"}},
-      {[](Ctx& c) { TotalColumn(c, 3)[10] = 0, TotalColumn(c, 3)[30] = 10; }, {}},
       {[](Ctx& c) { TotalColumn(c, 0)[25] = 100; }, {}},
       {[](Ctx& c) { TotalColumn(c, 0)[25] = 100.01; },
        {"W Category IV grants exceed 10% of the total grants"}},

@@ -46,22 +46,15 @@ std::string RussianMonths(int months) {
                                              : " месяцев";
 }
 
-double ScheduleDays(const std::vector<double>& days) {
-  return std::accumulate(days.begin(), days.end(), 0.0);
-}
-
 // Three tasks: two with subtasks, and one without that takes the rest of the personnel's
 // days, spread over the quarters in half days, so that the schedule agrees with them.
 std::vector<ScheduleTask> DefaultSchedule(int quarters, double personnelDays) {
   ScheduleTask first{{std::vector<double>(quarters, 10), std::vector<double>(quarters, 5.5)}, {}};
   ScheduleTask second{{std::vector<double>(quarters)}, {}};
   for (int q = 0; q < quarters; ++q) second.subtasks[0][q] = 2 * (q + 1);
-  const double rest = personnelDays - ScheduleDays(first.subtasks[0]) -
-                      ScheduleDays(first.subtasks[1]) - ScheduleDays(second.subtasks[0]);
-  const long halfDays = std::lround(2 * rest);
-  ScheduleTask third{{},
-                     std::vector<double>(quarters, static_cast<double>(halfDays / quarters) / 2)};
-  third.days.back() += static_cast<double>(halfDays % quarters) / 2;
+  const long halfDays = std::lround(2 * (personnelDays - quarters * (15.5 + quarters + 1)));
+  ScheduleTask third{{}, std::vector<double>(quarters, halfDays / quarters / 2.0)};
+  third.days.back() += halfDays % quarters / 2.0;
   return {first, second, third};
 }
 
@@ -76,7 +69,7 @@ std::string DaysText(double days) {
 std::vector<std::string> DaysRow(const std::string& label, const std::vector<double>& days) {
   std::vector<std::string> row{label};
   for (double d : days) row.push_back(DaysText(d));
-  row.push_back(DaysText(ScheduleDays(days)));
+  row.push_back(DaysText(std::accumulate(days.begin(), days.end(), 0.0)));
   return row;
 }
 
@@ -161,16 +154,11 @@ std::vector<InstitutionStaff> StaffOf(const WorkPlan& plan) {
                                        DefaultStaff(plan.russian, plan.Years()));
 }
 
-double Days(const std::vector<Person>& people) {
-  double days = 0;
-  for (const Person& p : people) days += p.days;
-  return days;
-}
-
-double Grants(const std::vector<Person>& people) {
-  double amount = 0;
-  for (const Person& p : people) amount += p.rate * p.days;
-  return amount;
+// The days, or with their rates the amounts, of a list of people.
+double Sum(const std::vector<Person>& people, bool amounts) {
+  double sum = 0;
+  for (const Person& p : people) sum += amounts ? p.rate * p.days : p.days;
+  return sum;
 }
 
 // The default lines, the CIS travel and the plan's own lines of institution n. The
@@ -182,7 +170,7 @@ std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n
                                     {20, 90},   {kOverheadRow, 400}};
   const auto staff = StaffOf(plan);
   for (int c = 0; c < 4 && n < staff.size(); ++c) {
-    lines.push_back({4 + c, 0, Grants(staff[n].categories[c]) / plan.Years()});
+    lines.push_back({4 + c, 0, Sum(staff[n].categories[c], true) / plan.Years()});
   }
   lines.push_back(plan.cisTravelInKind ? ExpenseLine{23, 0, 400} : ExpenseLine{23, 400});
   if (n < plan.expenses.size())
@@ -309,7 +297,7 @@ class PlanWriter {
     const int quarters = plan_.Quarters();
     double personnelDays = 0;
     for (const auto& institution : StaffOf(plan_)) {
-      for (const auto& people : institution.categories) personnelDays += Days(people);
+      for (const auto& people : institution.categories) personnelDays += Sum(people, false);
     }
     const auto tasks =
         plan_.schedule.empty() ? DefaultSchedule(quarters, personnelDays) : plan_.schedule;
