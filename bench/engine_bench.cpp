@@ -176,5 +176,7 @@ int main(int argc, char** argv) {
   PrintRatio(reporter.times, "EngineFullPass", "UnzipAndParse", "engine / bare unzip+parse");
   PrintRatio(reporter.times, "DocPathFullPass/iterations:2", "TwoBareConversions/iterations:2",
              ".doc path / two bare soffice conversions");
+  PrintRatio(reporter.times, "ValidateLargePlan", "OpenAndSaveLargePlan",
+             "validation of the large plan / bare open and save");
   benchmark::Shutdown();
 }

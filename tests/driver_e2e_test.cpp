@@ -271,10 +271,19 @@ TEST_F(DriverEndToEnd, CommandLineMistakesExitWith64AndVersionAndHelpWith0) {
   chosen.ExpectUnchanged();
 }
 
+// The log lines of the checks across tables and of the funding norms, when all pass.
+const Strings kCrossChecks = {"Other direct costs: checking inter-table consistency...",
+                              "Equipment and materials: checking inter-table consistency...",
+                              "Grants: checking inter-table consistency...",
+                              "Funds: checking inter-table consistency...",
+                              "Man-days: checking inter-table consistency...",
+                              "Inter-table consistency validated",
+                              "Checking financial norms...",
+                              "Funding norms validated"};
+
 TEST_F(DriverEndToEnd, CleanPlanLeavesNoCopyAndExits0) {
-  for (const bool russian : {false, true}) {
-    WorkPlan plan;
-    plan.russian = russian;
+  for (const auto& [russian, participants] : {std::pair{false, 2}, {true, 2}, {false, 0}}) {
+    const WorkPlan plan{.russian = russian, .participants = participants};
     const ChosenDocument chosen(dir / (russian ? "1234-wr.docx" : "1234-we.docx"),
                                 BuildWorkPlan(plan));
     const KvRun run = Run({"--json", chosen.path});
@@ -284,19 +293,43 @@ TEST_F(DriverEndToEnd, CleanPlanLeavesNoCopyAndExits0) {
                              "Предупреждений нет\n"
                            : "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\n");
     EXPECT_THAT(
-        Log(),
-        ElementsAre(kBanner, kStart, "File: " + chosen.path, "Initializing constants...",
+        Log(), ElementsAreArray(Joined(
+                   {kBanner, kStart, "File: " + chosen.path, "Initializing constants...",
                     "Initializing data...", "Validating tech schedule...",
                     "Technical schedule parsed.", "Validating personnel commitments...",
                     "Personnel commitments parsed.", "Validating section: 9. Financial Information",
                     "Financial tables parsed.", "Validating procurement tables...",
-                    "Procurement tables parsed.", "Validating ODC tables...", "ODC tables parsed.",
-                    kCompleted));
+                    "Procurement tables parsed.", "Validating ODC tables...", "ODC tables parsed."},
+                   Joined(kCrossChecks, {kCompleted}))));
+    EXPECT_TRUE(Json::parse(run.out)["info"].empty());
     EXPECT_TRUE(Json::parse(run.out)["validated_copy"].is_null());
     chosen.ExpectUnchanged();
     fs::remove(chosen.path);
     EXPECT_EQ(fs::directory_iterator(dir.path())->path().filename(), "kv.log") << "no copy";
   }
+}
+
+// A schedule that disagrees with the personnel, no bank fees for participant 2 and too much
+// overhead for the leading institution: an error, a warning and, with the error, the
+// information.
+TEST_F(DriverEndToEnd, CrossCheckAndNormFindings) {
+  WorkPlan plan;
+  plan.schedule = {{{}, std::vector<double>(plan.Quarters(), 1)}};
+  plan.expenses = {{{26, 700}}, {}, {{14, -100}}};
+  const ChosenDocument chosen(dir / "1234-we.docx", BuildWorkPlan(plan));
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const auto report = Json::parse(run.out);
+  EXPECT_EQ(report["errors"], Json({"Total man-days in Personnel Commitments different from the "
+                                    "total in Technical Schedule"}));
+  EXPECT_EQ(report["warnings"], Json({"No bank fees: Participant Institution 2"}));
+  EXPECT_EQ(report["info"], Json({"Overhead value for Leading Institution exceeds 10%"}));
+  const auto log = Log();
+  EXPECT_THAT(Strings(std::find(log.begin(), log.end(), kCrossChecks[4]), log.end()),
+              ElementsAre(kCrossChecks[4], "Inter-table consistency validation failed",
+                          kCrossChecks[6], "Funding norms validation failed", "1 errors found",
+                          "1 warnings", "1 info messages", kCompleted));
+  chosen.ExpectUnchanged();
 }
 
 TEST_F(DriverEndToEnd, WarningsOnlyAreTypedWithoutInformationAndBoxSaysNoErrors) {
@@ -369,10 +402,11 @@ TEST_F(DriverEndToEnd, MarkedCellsAreReportedAsShadedInTheCopy) {
   const auto log = Log();
   EXPECT_THAT(
       Strings(std::find(log.begin(), log.end(), "Financial tables contain errors.") - 1, log.end()),
-      ElementsAre("Validating section: 9. Financial Information",
-                  "Financial tables contain errors.", "Validating procurement tables...",
-                  "Procurement tables contain errors.", "Validating ODC tables...",
-                  "ODC tables parsed.", "12 errors found", kCompleted));
+      ElementsAreArray(Joined(
+          {"Validating section: 9. Financial Information", "Financial tables contain errors.",
+           "Validating procurement tables...", "Procurement tables contain errors.",
+           "Validating ODC tables...", "ODC tables parsed."},
+          Joined(kCrossChecks, {"12 errors found", kCompleted}))));
   chosen.ExpectUnchanged();
 }
 
@@ -388,7 +422,12 @@ TEST_F(DriverEndToEnd, PersonnelMistakesAreListedInTableOrderAndShaded) {
             h + "Participant Institution 1, Category I: Incorrect weapon expertise code in "
                 "cell (2,4)",
             errors + "Participant Institution 1, category I",
-            "Unrecognizable or misplaced text in cells (2,4)"}));
+            "Unrecognizable or misplaced text in cells (2,4)",
+            // The tables that failed record no grants.
+            "Category II grants for Leading Institution in Table 1-1 differ from the value in "
+            "Personnel Commitments",
+            "Category IV grants for Participant Institution 2 in Table 1-3 differ from the value "
+            "in Personnel Commitments"}));
   EXPECT_EQ(report["warnings"], Json({h + "Participant Institution 1, Category II: Daily rate "
                                           "greater than $35 in cell (3,5)"}));
   EXPECT_EQ(report["info"],
@@ -417,8 +456,10 @@ TEST_F(DriverEndToEnd, PersonnelMistakesAreListedInTableOrderAndShaded) {
                   "Personnel commitments contain errors.",
                   "Validating section: 9. Financial Information", "Financial tables parsed.",
                   "Validating procurement tables...", "Procurement tables parsed.",
-                  "Validating ODC tables...", "ODC tables parsed.", "5 errors found", "1 warnings",
-                  "1 info messages", kCompleted));
+                  "Validating ODC tables...", "ODC tables parsed.", kCrossChecks[0],
+                  kCrossChecks[1], kCrossChecks[2], kCrossChecks[3], kCrossChecks[4],
+                  "Inter-table consistency validation failed", kCrossChecks[6], kCrossChecks[7],
+                  "7 errors found", "1 warnings", "1 info messages", kCompleted));
   chosen.ExpectUnchanged();
 }
 

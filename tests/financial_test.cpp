@@ -18,9 +18,9 @@ const std::string kLeadingErrors =
 const std::string kRecipientErrors =
     "Table contains errors: Estimated Aggregated Expenditures by Recipient";
 
-// The default institution over one year: 6140 spent by the recipient, 3000 in kind and
-// an overhead of 250, half of each (but the overhead) in quarters 1 and 2.
-const Totals kLeadingTotals = {4570, 9140, 9140, 0, 0, 0, 18780};  // over two years
+// The default institution over one year: 6200 spent by the recipient, 8215 in kind and
+// an overhead of 400, half of each (but the overhead) in quarters 1 and 2.
+const Totals kLeadingTotals = {7207.5, 14415, 14415, 0, 0, 0, 29630};  // over two years
 
 using FinancialTest = PhaseTest<validate::ParseFinancialTables>;
 
@@ -33,28 +33,28 @@ TEST_F(FinancialTest, CleanTablesRecordTheirFigures) {
   EXPECT_TRUE(Parse(WorkPlan{}));  // two participants over two years
   EXPECT_EQ(run().Errors(), Strings{});
   EXPECT_EQ(MarkedCells(run()), Marks{});
-  EXPECT_EQ(ctx().FinancialTotals[0], (Totals{13710, 27420, 27420, 0, 0, 0, 56340}));
+  EXPECT_EQ(ctx().FinancialTotals[0], (Totals{21622.5, 43245, 43245, 0, 0, 0, 88890}));
   EXPECT_EQ(ctx().FinancialTotals[1], kLeadingTotals);
   EXPECT_EQ(ctx().FinancialTotals[3], kLeadingTotals);
   EXPECT_EQ(ctx().FinancialTotals[4], Totals{});
-  EXPECT_EQ(ctx().OverheadValues[0], 1500);
-  EXPECT_EQ(ctx().OverheadValues[3], 500);
+  EXPECT_EQ(ctx().OverheadValues[0], 2400);
+  EXPECT_EQ(ctx().OverheadValues[3], 800);
   const auto& leading = ctx().FinancialTable[1];
-  EXPECT_EQ(leading[0][7], 1500);                   // capital equipment in quarters 1 and 2
-  EXPECT_EQ(leading[2][22], 1200);                  // category I grants in kind in year 2
-  EXPECT_EQ(leading[6][17], 800);                   // travel subtotal of the project
-  EXPECT_EQ(leading[6][0], 12780);                  // total with the overhead
-  EXPECT_EQ(ctx().FinancialTable[0][1][21], 9000);  // grants of three institutions in year 1
+  EXPECT_EQ(leading[0][7], 1500);                    // capital equipment in quarters 1 and 2
+  EXPECT_EQ(leading[2][22], 3150);                   // category I grants in kind in year 2
+  EXPECT_EQ(leading[6][17], 800);                    // travel subtotal of the project
+  EXPECT_EQ(leading[6][0], 13200);                   // total with the overhead
+  EXPECT_EQ(ctx().FinancialTable[0][1][21], 24645);  // grants of three institutions in year 1
   EXPECT_THAT(run().LogText(), HasSubstr("Validating section: 9. Financial Information\r\n"
                                          "Financial tables parsed.\r\n"));
 
   // Without participants Table 1 is also the leading institution's.
   EXPECT_TRUE(Parse(WorkPlan{.russian = true, .participants = 0, .months = 12}));
   EXPECT_EQ(run().Errors(), Strings{});
-  EXPECT_EQ(ctx().FinancialTotals[0], (Totals{4570, 9140, 0, 0, 0, 0, 9390}));
+  EXPECT_EQ(ctx().FinancialTotals[0], (Totals{7207.5, 14415, 0, 0, 0, 0, 14815}));
   EXPECT_EQ(ctx().FinancialTotals[1], ctx().FinancialTotals[0]);
   EXPECT_EQ(ctx().FinancialTable[1], ctx().FinancialTable[0]);
-  EXPECT_EQ(ctx().OverheadValues[1], 250);
+  EXPECT_EQ(ctx().OverheadValues[1], 400);
 }
 
 // A table that cannot be read fails alone; the walk goes on with the next one.
@@ -108,7 +108,7 @@ TEST_F(FinancialTest, FailureEndsTheWalkWithTheTableBeingRead) {
   EXPECT_FALSE(Parse(plan));
   EXPECT_EQ(run().Errors(),
             Strings{"Unknown error: 9. Financial Information - Participant Institution 16"});
-  EXPECT_EQ(ctx().FinancialTotals[16], (Totals{4570, 9140, 0, 0, 0, 0, 9390}));
+  EXPECT_EQ(ctx().FinancialTotals[16], (Totals{7207.5, 14415, 0, 0, 0, 0, 14815}));
 
   EXPECT_FALSE(Parse(WorkPlan{.russian = true}, [](auto& ctx) {
     ctx.Document.CreateWordApp = OverDocxApplication<FailingGoTo>();
@@ -125,7 +125,7 @@ TEST_F(FinancialTest, OneCellChanged) {
     int row, column;
     std::string text;
     Strings errors;
-    double overhead = 500, yearOne = 9140;
+    double overhead = 800, yearOne = 14415;
   } cases[] = {
       // Not added, so the subtotal disagrees, and year 1 is below quarters 1 and 2.
       {10,
@@ -138,7 +138,7 @@ TEST_F(FinancialTest, OneCellChanged) {
       {26, 10, "600", {kLeadingErrors, kValues + " (27,10)"}, 600},
       {12, 6, "4000.01", {kLeadingErrors, kValues + " (12,6) (27,6)"}},
       {10, 10, "6000.01", {kLeadingErrors, kValues + " (12,10) (10,10)"}},
-      {28, 5, "9140.01", {kLeadingErrors, kValues + " (28,5)"}, 500, 0},
+      {28, 5, "14415.01", {kLeadingErrors, kValues + " (28,5)"}, 800, 0},
       {28, 7, "x", {kLeadingErrors, kUnreadable + " (28,7)"}},
   };
   for (const auto& c : cases) {
@@ -150,7 +150,7 @@ TEST_F(FinancialTest, OneCellChanged) {
     EXPECT_EQ(run().Errors(), c.errors);
     EXPECT_EQ(ctx().OverheadValues[1], c.overhead);
     EXPECT_EQ(ctx().FinancialTotals[1][1], c.yearOne);
-    EXPECT_EQ(ctx().FinancialTotals[1][6], c.errors.empty() ? 18780 : -1);
+    EXPECT_EQ(ctx().FinancialTotals[1][6], c.errors.empty() ? 29630 : -1);
   }
   EXPECT_EQ(MarkedCells(run()), (Marks{{1, 28, 7, kRed}}));
 }
@@ -168,7 +168,7 @@ TEST_F(FinancialTest, LinesInTheirColumns) {
       {{.expenses = {{{5, 500}}}},
        {kRecipientErrors, kUnreadable + " (5,4) (8,4) (5,6) (8,6) (5,8) (8,8)",
         kValues + " (27,4) (27,6) (27,8)"}},
-      {{.expenses = {{{4, 0, 1000, 1.60001}}}},  // quarters 1-2: 600 + 1600.01 > 2200
+      {{.expenses = {{{4, 0, 1000, 2.57501}}}},  // quarters 1-2: 1575 + 2575.01 > 4150
        {"1+2 quarters greater than year 1 values: Recipient", " (4,5)"}},
       {{.expenses = cisInKind},
        {kRecipientErrors, kUnreadable + " (23,5) (23,7) (23,9)",

@@ -18,8 +18,8 @@ using Blocks = std::vector<Block>;
 // The leading institution's tables of categories I to III: four tables precede them.
 constexpr int kI = 5, kII = 6, kIII = 7;
 const std::string kH = "8. Personnel Commitments, ";
-const Figures kDefaultDays = {145.5, 50, 70.5, 20, 5};
-const Figures kDefaultGrants = {3587.5, 1500, 1612.5, 300, 175};
+const Figures kDefaultDays = {280.5, 90, 140.5, 40, 10};  // of a project of one year
+const Figures kDefaultGrants = {8215, 3150, 3915, 800, 350};
 
 std::string Cat(const std::string& numeral) {
   return kH + "Leading Institution, Category " + numeral + ": ";
@@ -35,7 +35,7 @@ class PersonnelTest : public PhaseTest<validate::ParsePersonnelCommitments> {
 
 TEST_F(PersonnelTest, CleanPlanRecordsDaysGrantsAndPersons) {
   for (bool russian : {false, true}) {
-    EXPECT_TRUE(Parse(WorkPlan{.russian = russian}));
+    EXPECT_TRUE(Parse(WorkPlan{.russian = russian, .months = 12}));
     EXPECT_EQ(run().Errors(), Strings{});
     EXPECT_EQ(run().Warnings(), Strings{});
     EXPECT_EQ(run().Info(), Strings{});
@@ -106,21 +106,22 @@ TEST_F(PersonnelTest, CategoryCaptions) {
        },
        {"No category I personnel: Leading Institution",
         "No category III personnel: Leading Institution"},
-       75.5},
+       150.5},
       {[](Blocks& b) { b[1].text = "CATEGORY I («Weapon» scientific and technical personnel)"; },
        {},
-       145.5},
+       280.5},
       {[](Blocks& b) { b.erase(b.begin() + 4); },
        {without + "category ii (other scientific and technical personnel))"},
-       75},
+       140},
       // The next institution's label after the last caption is still read as its label.
-      {[](Blocks& b) { b.erase(b.begin() + 8); }, {without + "category iv (" + iv + "))"}, 140.5},
+      {[](Blocks& b) { b.erase(b.begin() + 8); }, {without + "category iv (" + iv + "))"}, 270.5},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.days);
-    auto doc = BuildWorkPlan();
+    const WorkPlan plan{.months = 12};
+    auto doc = BuildWorkPlan(plan);
     c.change(doc.Body("HeadingII81"));
-    EXPECT_TRUE(Parse(doc));
+    EXPECT_TRUE(Parse(doc, plan));
     EXPECT_EQ(run().Errors(), Strings{});
     EXPECT_EQ(run().Info(), c.info);
     EXPECT_EQ(Days(0)[0], c.days);
@@ -241,7 +242,7 @@ TEST_F(PersonnelTest, RatesAndDaysWithinTheNorms) {
     }));
     EXPECT_EQ(run().Errors(), Strings{});
     EXPECT_EQ(run().Warnings(), c.warnings);
-    EXPECT_EQ(Days(0)[c.category + 1], c.days + (c.category == 1 ? 30 : 0));
+    EXPECT_EQ(Days(0)[c.category + 1], c.days + (c.category == 1 ? 60 : 0));
     EXPECT_EQ(ctx().TotalPersonnelCount, 14 + std::max(c.persons, 1));
   }
 }

@@ -7,8 +7,10 @@
 #include <string_view>
 
 #include "report/run_log.h"
+#include "validate/consistency.h"
 #include "validate/file_name.h"
 #include "validate/financial.h"
+#include "validate/norms.h"
 #include "validate/odc.h"
 #include "validate/personnel.h"
 #include "validate/procurement.h"
@@ -126,8 +128,11 @@ void ValidateDocument(RunContext& ctx, const RunOptions& options) {
   }
   if (!ProjectDurationAccepted(ctx)) return;
   if (!RunTableParsers(ctx, options)) return;
-  // The five inter-table consistency checks and the funding norms, with their log
-  // lines, run here once they are written.
+  Checkpoint(options, "cross-checks");
+  ctx.WriteLog(validate::InterTableConsistency(ctx) ? "Inter-table consistency validated"
+                                                    : "Inter-table consistency validation failed");
+  ctx.WriteLog(validate::FundingNorms(ctx) ? "Funding norms validated"
+                                           : "Funding norms validation failed");
 }
 
 void TypeMessageBlock(RunContext& ctx, const std::string& heading,

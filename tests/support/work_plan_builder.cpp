@@ -1,6 +1,7 @@
 #include "support/work_plan_builder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <numeric>
@@ -45,12 +46,15 @@ std::string RussianMonths(int months) {
                                              : " месяцев";
 }
 
-// Three tasks: two with subtasks, one without.
-std::vector<ScheduleTask> DefaultSchedule(int quarters) {
+// Three tasks: two with subtasks, and one without that takes the rest of the personnel's
+// days, spread over the quarters in half days, so that the schedule agrees with them.
+std::vector<ScheduleTask> DefaultSchedule(int quarters, double personnelDays) {
   ScheduleTask first{{std::vector<double>(quarters, 10), std::vector<double>(quarters, 5.5)}, {}};
   ScheduleTask second{{std::vector<double>(quarters)}, {}};
   for (int q = 0; q < quarters; ++q) second.subtasks[0][q] = 2 * (q + 1);
-  ScheduleTask third{{}, std::vector<double>(quarters, 3)};
+  const long halfDays = std::lround(2 * (personnelDays - quarters * (15.5 + quarters + 1)));
+  ScheduleTask third{{}, std::vector<double>(quarters, halfDays / quarters / 2.0)};
+  third.days.back() += halfDays % quarters / 2.0;
   return {first, second, third};
 }
 
@@ -146,14 +150,32 @@ const std::vector<Field> kStaffColumns[] = {
 using Amounts = std::vector<std::vector<double>>;
 constexpr int kOverheadRow = 26, kTotalRow = 27;
 
-// The default lines (grants of categories I to IV in kind in rows 4 to 7), the CIS travel
-// and the plan's own lines of institution n.
+// The people of each institution: the plan's, or the default staff for every one.
+std::vector<InstitutionStaff> StaffOf(const WorkPlan& plan) {
+  if (!plan.personnel.empty()) return plan.personnel;
+  return std::vector<InstitutionStaff>(plan.participants + 1,
+                                       DefaultStaff(plan.russian, plan.Years()));
+}
+
+// The days, or with their rates the amounts, of a list of people.
+double Sum(const std::vector<Person>& people, bool amounts) {
+  double sum = 0;
+  for (const Person& p : people) sum += amounts ? p.rate * p.days : p.days;
+  return sum;
+}
+
+// The default lines, the CIS travel and the plan's own lines of institution n. The
+// grants of categories I to IV (rows 4 to 7, in kind) are those of its personnel, the
+// same in each year; the overhead and the bank fees keep within the funding norms.
 std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
-  std::vector<ExpenseLine> lines = {{10, 3000},  {11, 1000},          {13, 800},    {14, 40},
-                                    {16, 100},   {17, 150},           {18, 500},    {19, 60},
-                                    {20, 90},    {kOverheadRow, 250}, {4, 0, 1200}, {5, 0, 900},
-                                    {6, 0, 600}, {7, 0, 300}};
+  std::vector<ExpenseLine> lines = {{10, 3000}, {11, 1000},         {13, 800}, {14, 100},
+                                    {16, 100},  {17, 150},          {18, 500}, {19, 60},
+                                    {20, 90},   {kOverheadRow, 400}};
   lines[0].singleItem = true;
+  const auto staff = StaffOf(plan);
+  for (int c = 0; c < 4 && n < staff.size(); ++c) {
+    lines.push_back({4 + c, 0, Sum(staff[n].categories[c], true) / plan.Years()});
+  }
   lines.push_back(plan.cisTravelInKind ? ExpenseLine{23, 0, 400} : ExpenseLine{23, 400});
   if (n < plan.expenses.size())
     lines.insert(lines.end(), plan.expenses[n].begin(), plan.expenses[n].end());
@@ -169,15 +191,21 @@ struct CostTableForm {
 const CostTableForm kCostTables[] = {{"2", 10, 11},   {"2-1", 10, 11}, {"3", 13, 13},
                                      {"3-1", 13, 13}, {"4", 16, 20},   {"4-1", 16, 20}};
 
-// Each line in the columns of quarters 1 and 2, of each year and of the total.
-void AddExpenses(Amounts& amounts, const std::vector<ExpenseLine>& lines, int years) {
+// Each line in the columns of quarters 1 and 2, of each year and of the total. A project
+// shorter than a year spends its first year in its own quarters, so quarters 1 and 2
+// hold a larger share of it.
+void AddExpenses(Amounts& amounts, const std::vector<ExpenseLine>& lines, int quarters) {
+  const int years = (quarters + 3) / 4;
   for (const auto& line : lines) {
     auto& row = amounts.at(line.row);
     for (int kind : {0, 1}) {
       const double yearly = kind == 0 ? line.recipient : line.inKind;
       row[2 * years + 6 + kind] += years * yearly;
       if (line.row == kOverheadRow) continue;
-      row[4 + kind] += line.firstHalf * yearly;
+      const double firstHalf =
+          quarters >= 4 ? line.firstHalf
+                        : std::min(1.0, 2 * line.firstHalf * std::min(2, quarters) / quarters);
+      row[4 + kind] += firstHalf * yearly;
       for (int p = 1; p <= years; ++p) row[4 + 2 * p + kind] += yearly;
     }
   }
@@ -291,7 +319,12 @@ class PlanWriter {
   // then the totals row.
   CellGrid ScheduleTable() const {
     const int quarters = plan_.Quarters();
-    const auto tasks = plan_.schedule.empty() ? DefaultSchedule(quarters) : plan_.schedule;
+    double personnelDays = 0;
+    for (const auto& institution : StaffOf(plan_)) {
+      for (const auto& people : institution.categories) personnelDays += Sum(people, false);
+    }
+    const auto tasks =
+        plan_.schedule.empty() ? DefaultSchedule(quarters, personnelDays) : plan_.schedule;
     CellGrid grid{{T("Task / Subtask", "Задача / Подзадача")}};
     for (int q = 1; q <= quarters; ++q) grid[0].push_back(T("Q", "Кв. ") + std::to_string(q));
     grid[0].push_back(Total());
@@ -314,8 +347,7 @@ class PlanWriter {
 
   // Per institution its label line, then per category its caption and its table.
   std::vector<Block> PersonnelEntries() const {
-    auto staff = plan_.personnel;
-    if (staff.empty()) staff.assign(plan_.participants + 1, DefaultStaff(plan_.russian));
+    const auto staff = StaffOf(plan_);
     std::vector<Block> body;
     for (std::size_t n = 0; n < staff.size(); ++n) {
       body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + Leading()
@@ -362,8 +394,8 @@ class PlanWriter {
                                  Amounts(kTotalRow + 1, std::vector<double>(2 * years + 8)));
     for (std::size_t n = 0; n < institutions; ++n) {
       const auto lines = InstitutionExpenses(plan_, n);
-      AddExpenses(amounts[0], lines, years);
-      if (tables > 1) AddExpenses(amounts[n + 1], lines, years);
+      AddExpenses(amounts[0], lines, plan_.Quarters());
+      if (tables > 1) AddExpenses(amounts[n + 1], lines, plan_.Quarters());
     }
     std::vector<Block> body;
     for (std::size_t t = 0; t < tables; ++t) {
@@ -452,6 +484,20 @@ class PlanWriter {
            "\v" + *lines[ticked + 1];
   }
 
+  // When an item is bought and for how much: over the whole project, or year by year when
+  // the last year is short, so that each year holds what the financial tables give it.
+  std::vector<std::pair<std::string, double>> Purchases(double yearly) const {
+    const int quarters = plan_.Quarters(), years = plan_.Years();
+    const auto span = [](int first, int last) {
+      return std::to_string(first) + (first == last ? "" : "-" + std::to_string(last));
+    };
+    if (quarters <= 4 || quarters % 4 == 0) return {{span(1, quarters), years * yearly}};
+    std::vector<std::pair<std::string, double>> purchases;
+    for (int p = 1; p <= years; ++p)
+      purchases.push_back({span(4 * p - 3, std::min(4 * p, quarters)), yearly});
+    return purchases;
+  }
+
   // Five heading rows (the caption block in cell (2,1)), per institution with items its
   // line, the items and the subtotal, then the total; marked items are remembered for 10.3.
   CellGrid CostTableRows(const CostTableForm& form) {
@@ -461,35 +507,34 @@ class PlanWriter {
                       T("Quantity", "Количество"), T("Unit price", "Цена"), T("Total", "Всего")},
                      {"(1)", "(2)", "(3)", "(4)", "(5)", "(6)", "(7)"},
                      std::vector<std::string>(7)};
-    const int quarters = plan_.Quarters();
-    const std::string quarterList = quarters == 1 ? "1" : "1-" + std::to_string(quarters);
     double total = 0;
     int itemNo = 0;
     for (int n = 0; n <= plan_.participants; ++n) {
       double subtotal = 0;
       for (const auto& line : InstitutionExpenses(plan_, n)) {
         const double yearly = form.code.size() > 1 ? line.recipient : line.inKind;
-        const double amount = plan_.Years() * yearly;
-        if (amount == 0 || line.row < form.first || line.row > form.last) continue;
+        if (yearly == 0 || line.row < form.first || line.row > form.last) continue;
         if (subtotal == 0) {
           grid.push_back(
               {n == 0 ? cat_.LblLeadingInstitution
                       : cat_.LblParticipantInstitution + std::to_string(n) + ": " + Institute(n),
                "", "", "", "", "", ""});
         }
-        const std::string number = std::to_string(++itemNo);
-        const bool odc = form.code[0] == '4';
-        if (line.singleItem && !odc) singleItems_.push_back(form.code + " / " + number);
-        // Non-capital equipment comes four pieces at a time.
-        const double pieces = line.row == 11 && amount > 2500 ? 4 : 1;
-        grid.push_back({number,
-                        odc               ? "5." + std::to_string(line.row - 15)
-                        : line.singleItem ? "x"
-                                          : "",
-                        T("Item of line ", "Позиция строки ") + std::to_string(line.row),
-                        quarterList, DaysText(pieces), DaysText(amount / pieces),
-                        DaysText(amount)});
-        subtotal += amount;
+        for (const auto& [quarterList, amount] : Purchases(yearly)) {
+          const std::string number = std::to_string(++itemNo);
+          const bool odc = form.code[0] == '4';
+          if (line.singleItem && !odc) singleItems_.push_back(form.code + " / " + number);
+          // Non-capital equipment comes four pieces at a time.
+          const double pieces = line.row == 11 && amount > 2500 ? 4 : 1;
+          grid.push_back({number,
+                          odc               ? "5." + std::to_string(line.row - 15)
+                          : line.singleItem ? "x"
+                                            : "",
+                          T("Item of line ", "Позиция строки ") + std::to_string(line.row),
+                          quarterList, DaysText(pieces), DaysText(amount / pieces),
+                          DaysText(amount)});
+          subtotal += amount;
+        }
       }
       if (subtotal == 0) continue;
       grid.push_back({cat_.LblSubtotal, DaysText(subtotal), "", "", "", "", ""});
@@ -573,13 +618,18 @@ void WorkPlanDocument::Save(const std::string& path) const {
 }
 
 // Every category filled; the rates and day counts stay within the norms for projects of
-// 3 months and more.
-InstitutionStaff DefaultStaff(bool ru) {
-  return {{{{{ru ? "А. Иванов" : "A. Ivanov", ru ? "Руководитель" : "Leader", "1.2, 4.9", 30, 50}},
-            {{ru ? "Б. Петров" : "B. Petrov", ru ? "Инженер" : "Engineer", "", 25, 40.5},
-             {ru ? "В. Сидорова" : "V. Sidorova", ru ? "Аналитик" : "Analyst", "", 20, 30}},
-            {{ru ? "Г. Смирнов" : "G. Smirnov", ru ? "Техник" : "Technician", "", 15, 20}},
-            {{"", ru ? "Консультант" : "Consultant", "", 35, 5}}}}};
+// 5 months and more, and the grants make more than half of the default plan's cost.
+InstitutionStaff DefaultStaff(bool ru, int years) {
+  InstitutionStaff staff{
+      {{{{ru ? "А. Иванов" : "A. Ivanov", ru ? "Руководитель" : "Leader", "1.2, 4.9", 35, 90}},
+        {{ru ? "Б. Петров" : "B. Petrov", ru ? "Инженер" : "Engineer", "", 30, 80.5},
+         {ru ? "В. Сидорова" : "V. Sidorova", ru ? "Аналитик" : "Analyst", "", 25, 60}},
+        {{ru ? "Г. Смирнов" : "G. Smirnov", ru ? "Техник" : "Technician", "", 20, 40}},
+        {{"", ru ? "Консультант" : "Consultant", "", 35, 10}}}}};
+  for (auto& people : staff.categories) {
+    for (Person& p : people) p.days *= years;
+  }
+  return staff;
 }
 
 WorkPlanDocument BuildWorkPlan(const WorkPlan& plan) {
@@ -588,7 +638,7 @@ WorkPlanDocument BuildWorkPlan(const WorkPlan& plan) {
 
 WorkPlanDocument PlanWithPersonnelMistakes() {
   WorkPlan plan;
-  plan.personnel.assign(3, DefaultStaff(false));
+  plan.personnel.assign(3, DefaultStaff(false, plan.Years()));
   plan.personnel[1].categories[1][1].rate = 36;
   auto doc = BuildWorkPlan(plan);
   doc.TableOf("HeadingII81", 1)[1][6] = "1012.51";

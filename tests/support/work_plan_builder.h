@@ -58,7 +58,8 @@ struct Person {
 struct InstitutionStaff {
   std::array<std::vector<Person>, 4> categories;
 };
-InstitutionStaff DefaultStaff(bool russian);
+// The default staff of a project of so many years: the days are per year.
+InstitutionStaff DefaultStaff(bool russian, int years = 1);
 
 // An expense line of an institution's financial table: what the recipient spends and
 // what is provided in kind in each project year, of which quarters 1 and 2 hold the
