@@ -57,7 +57,9 @@ TEST(DriverDoc, FindingsInADocLandInADocCopyAndACleanDocLeavesNone) {
 TEST(DriverDoc, ParserFindingsOfADocAreThoseOfItsDocx) {
   auto financialMistake = BuildWorkPlan();
   financialMistake.Cell("HeadingII9", 13, 6, 2) = "n/a";
-  for (const auto& plan : {PlanWithPersonnelMistakes(), financialMistake}) {
+  // The personnel mistakes also leave two category grants unmatched in the financial tables.
+  for (const auto& [plan, errors] :
+       {std::pair{PlanWithPersonnelMistakes(), 7u}, {financialMistake, 5u}}) {
     TempDir dir, scratch;
     const std::string docx = scratch / "1234-we.docx";
     plan.Save(docx);
@@ -71,7 +73,7 @@ TEST(DriverDoc, ParserFindingsOfADocAreThoseOfItsDocx) {
       EXPECT_EQ(run.status, 1) << run.err;
       reports[k] = nlohmann::json::parse(run.out);
     }
-    EXPECT_EQ(reports[0]["errors"].size(), 5u);
+    EXPECT_EQ(reports[0]["errors"].size(), errors);
     for (const char* key : {"errors", "warnings", "info", "marked_cells"})
       EXPECT_EQ(reports[1][key], reports[0][key]) << key;
   }
