@@ -40,50 +40,44 @@ void OneOfEach(Ctx& c) {
 }
 
 TEST(Consistency, EveryComparisonInTheRunsOrderInBothLanguages) {
-  const std::string odc = " (possibly misspelled table header in subsection 10.4)",
-                    odcRu = " (возможно неправильный заголовок таблицы в подразделе 10.4)";
+  // The shared pieces: the institutions, the words before the table number, the endings.
+  const std::string lead = "Leading Institution", p1 = "Participant Institution 1",
+                    x = " expenditures differ from the value in Table 1",
+                    cap = " capital equipment sum differs from the value in Table 1",
+                    odc = " (possibly misspelled table header in subsection 10.4)",
+                    sum = "Sum over institutes differs from the value in Table 1 - Year ";
   const Strings english = {
-      "Participant Institution 1 - 5.1 expenditures differ from the value in Table 1-2: quarters "
-      "1&2 (1)" +
-          odc,
-      "Participant Institution 1 - 5.5 expenditures differ from the value in Table 1-2: quarters "
-      "1&2 (2)" +
-          odc,
-      "Leading Institution materials expenditures differ from the value in Table 1-1: quarters "
-      "1&2 (2)",
-      "Leading Institution equipment expenditures differ from the value in Table 1-1: year 2 (1)",
-      "Participant Institution 1 equipment expenditures differ from the value in Table 1-2: year "
-      "1 (2)",
-      "Participant Institution 1 materials expenditures differ from the value in Table 1-2: year "
-      "3 (1)",
-      "Leading Institution capital equipment sum differs from the value in Table 1-1: year 2 (2)",
-      "Participant Institution 1 capital equipment sum differs from the value in Table 1-2: "
-      "quarters 1&2 (1)",
-      "Category II grants for Participant Institution 1 in Table 1-2 differ from the value in "
-      "Personnel Commitments",
-      "Sum over institutes differs from the value in Table 1 - Year 0 (1), Non-capital equipment",
-      "Sum over institutes differs from the value in Table 1 - Year 1 (2), CIS travel",
+      p1 + " - 5.1" + x + "-2: quarters 1&2 (1)" + odc,
+      p1 + " - 5.5" + x + "-2: quarters 1&2 (2)" + odc,
+      lead + " materials" + x + "-1: quarters 1&2 (2)",
+      lead + " equipment" + x + "-1: year 2 (1)",
+      p1 + " equipment" + x + "-2: year 1 (2)",
+      p1 + " materials" + x + "-2: year 3 (1)",
+      lead + cap + "-1: year 2 (2)",
+      p1 + cap + "-2: quarters 1&2 (1)",
+      "Category II grants for " + p1 +
+          " in Table 1-2 differ from the value in Personnel Commitments",
+      sum + "0 (1), Non-capital equipment",
+      sum + "1 (2), CIS travel",
       "Total man-days in Personnel Commitments different from the total in Technical Schedule"};
+  const std::string leadRu = "Головной Институт", p1Ru = "Институт-Участник 1",
+                    xRu = " отличаются от данных Таблицы 1", in = " - расходы на ",
+                    odcRu = " - прочие прямые расходы по категории 5.",
+                    sumRu = "Сумма по институтам отличается от значения в Таблице 1 - год ",
+                    headerRu = " (возможно неправильный заголовок таблицы в подразделе 10.4)";
   const Strings russian = {
-      "Институт-Участник 1 - прочие прямые расходы по категории 5.1 отличаются от данных Таблицы "
-      "1-2: кварталы 1&2 (1)" +
-          odcRu,
-      "Институт-Участник 1 - прочие прямые расходы по категории 5.5 отличаются от данных Таблицы "
-      "1-2: кварталы 1&2 (2)" +
-          odcRu,
-      "Головной Институт - расходы на материалы отличаются от данных Таблицы 1-1: кварталы 1&2 (2)",
-      "Головной Институт - расходы на оборудование отличаются от данных Таблицы 1-1: год 2 (1)",
-      "Институт-Участник 1 - расходы на оборудование отличаются от данных Таблицы 1-2: год 1 (2)",
-      "Институт-Участник 1 - расходы на материалы отличаются от данных Таблицы 1-2: год 3 (1)",
-      "Головной Институт - расходы на капитальное оборудование отличаются от данных Таблицы 1-1: "
-      "год 2 (2)",
-      "Институт-Участник 1 - расходы на капитальное оборудование отличаются от данных Таблицы "
-      "1-2: кварталы 1&2 (1)",
-      "Гранты по категории II, Институт-Участник 1 - значение в Таблице 1-2 не совпадает с "
-      "данными в списке персонала",
-      "Сумма по институтам отличается от значения в Таблице 1 - год 0 (1), Неосновное "
-      "оборудование",
-      "Сумма по институтам отличается от значения в Таблице 1 - год 1 (2), Внутренние командировки",
+      p1Ru + odcRu + "1" + xRu + "-2: кварталы 1&2 (1)" + headerRu,
+      p1Ru + odcRu + "5" + xRu + "-2: кварталы 1&2 (2)" + headerRu,
+      leadRu + in + "материалы" + xRu + "-1: кварталы 1&2 (2)",
+      leadRu + in + "оборудование" + xRu + "-1: год 2 (1)",
+      p1Ru + in + "оборудование" + xRu + "-2: год 1 (2)",
+      p1Ru + in + "материалы" + xRu + "-2: год 3 (1)",
+      leadRu + in + "капитальное оборудование" + xRu + "-1: год 2 (2)",
+      p1Ru + in + "капитальное оборудование" + xRu + "-2: кварталы 1&2 (1)",
+      "Гранты по категории II, " + p1Ru +
+          " - значение в Таблице 1-2 не совпадает с данными в списке персонала",
+      sumRu + "0 (1), Неосновное оборудование",
+      sumRu + "1 (2), Внутренние командировки",
       "Полные трудозатраты в списке персонала отличаются от указанных в Техническом календарном "
       "плане"};
   for (bool ru : {false, true}) {
