@@ -37,13 +37,11 @@ Layout ReadLayout(const std::string& path) {
         width += column.attribute("w:w").as_int();
       }
       if (width > text) layout.faults.push_back(name + " wider than " + std::to_string(text));
-      for (const char* side :
-           {"w:top", "w:left", "w:bottom", "w:right", "w:insideH", "w:insideV"}) {
-        const auto border = table.child("w:tblPr").child("w:tblBorders").child(side);
-        if (border.attribute("w:val").value() != std::string("single")) {
-          layout.faults.push_back(name + " without border " + side);
-        }
+      int borders = 0;
+      for (auto border : table.child("w:tblPr").child("w:tblBorders").children()) {
+        borders += border.attribute("w:val").value() == std::string("single");
       }
+      if (borders != 6) layout.faults.push_back(name + " without single borders all round");
       if (!table.child("w:tr").child("w:trPr").child("w:tblHeader")) {
         layout.faults.push_back(name + " without header row");
       }
@@ -65,14 +63,6 @@ Layout ReadLayout(const std::string& path) {
   return layout;
 }
 
-std::vector<std::string> Headings(const WorkPlanDocument& plan) {
-  std::vector<std::string> headings;
-  for (const auto& section : plan.sections) {
-    if (!section.heading.empty()) headings.push_back(section.heading);
-  }
-  return headings;
-}
-
 TEST(PlanLayoutTest, SamplesAndBuiltPlansHaveHeadingStylesAndBorderedTablesThatFit) {
   TempDir dir;
   std::vector<std::pair<std::string, WorkPlanDocument>> plans = {
@@ -90,7 +80,11 @@ TEST(PlanLayoutTest, SamplesAndBuiltPlansHaveHeadingStylesAndBorderedTablesThatF
   }
   for (const auto& [name, plan] : plans) {
     const Layout layout = ReadLayout(name.starts_with("/") ? name : dir / (name + ".docx"));
-    EXPECT_EQ(layout.headings, Headings(plan)) << name;
+    std::vector<std::string> headings;
+    for (const auto& section : plan.sections) {
+      if (!section.heading.empty()) headings.push_back(section.heading);
+    }
+    EXPECT_EQ(layout.headings, headings) << name;
     EXPECT_EQ(layout.faults, std::vector<std::string>{}) << name;
   }
 }

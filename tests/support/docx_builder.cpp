@@ -50,37 +50,6 @@ constexpr const char* kDocumentRels =
     "Target=\"settings.xml\"/>"
     "</Relationships>";
 
-// Times New Roman 11 pt text, numbered headings in bold, kept with what follows them.
-constexpr const char* kStyles =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-    "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-    "<w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii=\"Times New Roman\" "
-    "w:hAnsi=\"Times New Roman\" w:cs=\"Times New Roman\"/><w:sz w:val=\"22\"/>"
-    "<w:lang w:val=\"en-GB\"/></w:rPr></w:rPrDefault><w:pPrDefault><w:pPr>"
-    "<w:spacing w:after=\"80\"/></w:pPr></w:pPrDefault></w:docDefaults>"
-    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
-    "<w:name w:val=\"Normal\"/><w:qFormat/></w:style>"
-    "<w:style w:type=\"paragraph\" w:styleId=\"Title\"><w:name w:val=\"Title\"/>"
-    "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/><w:pPr>"
-    "<w:spacing w:after=\"360\"/><w:jc w:val=\"center\"/></w:pPr><w:rPr><w:b/>"
-    "<w:sz w:val=\"36\"/></w:rPr></w:style>"
-    "<w:style w:type=\"paragraph\" w:styleId=\"Heading1\"><w:name w:val=\"heading 1\"/>"
-    "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/><w:pPr><w:keepNext/>"
-    "<w:spacing w:before=\"360\" w:after=\"160\"/><w:outlineLvl w:val=\"0\"/></w:pPr>"
-    "<w:rPr><w:b/><w:caps/><w:sz w:val=\"28\"/></w:rPr></w:style>"
-    "<w:style w:type=\"paragraph\" w:styleId=\"Heading2\"><w:name w:val=\"heading 2\"/>"
-    "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/><w:pPr><w:keepNext/>"
-    "<w:spacing w:before=\"240\" w:after=\"120\"/><w:outlineLvl w:val=\"1\"/></w:pPr>"
-    "<w:rPr><w:b/><w:sz w:val=\"24\"/></w:rPr></w:style>"
-    "<w:style w:type=\"paragraph\" w:styleId=\"Heading3\"><w:name w:val=\"heading 3\"/>"
-    "<w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/><w:pPr><w:keepNext/>"
-    "<w:spacing w:before=\"200\" w:after=\"80\"/><w:outlineLvl w:val=\"2\"/></w:pPr>"
-    "<w:rPr><w:b/><w:i/></w:rPr></w:style>"
-    "<w:style w:type=\"table\" w:default=\"1\" w:styleId=\"TableNormal\">"
-    "<w:name w:val=\"Normal Table\"/><w:tblPr><w:tblCellMar><w:left w:w=\"57\" w:type=\"dxa\"/>"
-    "<w:right w:w=\"57\" w:type=\"dxa\"/></w:tblCellMar></w:tblPr></w:style>"
-    "</w:styles>";
-
 constexpr const char* kSettings =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
     "<w:settings xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
@@ -88,6 +57,42 @@ constexpr const char* kSettings =
 
 std::string TextRun(const std::string& text) {
   return "<w:r><w:t xml:space=\"preserve\">" + XmlEscape(text) + "</w:t></w:r>";
+}
+
+// A paragraph style of the given look, based on Normal.
+std::string StyleXml(const std::string& id, const std::string& name, const std::string& pPr,
+                     const std::string& rPr) {
+  return "<w:style w:type=\"paragraph\" w:styleId=\"" + id + "\"><w:name w:val=\"" + name +
+         "\"/><w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/><w:pPr>" + pPr +
+         "</w:pPr><w:rPr>" + rPr + "</w:rPr></w:style>";
+}
+
+// Times New Roman 11 pt text; a centred title; numbered headings in bold, kept with what
+// follows them.
+std::string Styles() {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+      "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+      "<w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii=\"Times New Roman\" "
+      "w:hAnsi=\"Times New Roman\" w:cs=\"Times New Roman\"/><w:sz w:val=\"22\"/></w:rPr>"
+      "</w:rPrDefault><w:pPrDefault><w:pPr><w:spacing w:after=\"80\"/></w:pPr></w:pPrDefault>"
+      "</w:docDefaults><w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
+      "<w:name w:val=\"Normal\"/><w:qFormat/></w:style>"
+      "<w:style w:type=\"table\" w:default=\"1\" w:styleId=\"TableNormal\">"
+      "<w:name w:val=\"Normal Table\"/></w:style>";
+  xml += StyleXml("Title", "Title", "<w:spacing w:after=\"360\"/><w:jc w:val=\"center\"/>",
+                  "<w:b/><w:sz w:val=\"36\"/>");
+  const char* looks[] = {"<w:b/><w:caps/><w:sz w:val=\"28\"/>", "<w:b/><w:sz w:val=\"24\"/>",
+                         "<w:b/><w:i/>"};
+  for (int level = 1; level <= 3; ++level) {
+    const std::string n = std::to_string(level);
+    xml += StyleXml(
+        "Heading" + n, "heading " + n,
+        "<w:keepNext/><w:spacing w:before=\"240\" w:after=\"120\"/><w:outlineLvl w:val=\"" +
+            std::to_string(level - 1) + "\"/>",
+        looks[level - 1]);
+  }
+  return xml + "</w:styles>";
 }
 
 // A4 pages; a landscape page turns the portrait one with margins of its own.
@@ -174,18 +179,14 @@ std::vector<int> ColumnWidths(const TableSpec& table, int textWidth) {
   return weights;
 }
 
-std::string BorderXml(const char* side) {
-  return std::string("<w:") + side +
-         " w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"auto\"/>";
-}
-
 std::string TableXml(const TableSpec& table, int textWidth) {
   const std::vector<int> widths = ColumnWidths(table, textWidth);
   std::string xml = "<w:tbl><w:tblPr><w:tblW w:w=\"" +
                     std::to_string(std::accumulate(widths.begin(), widths.end(), 0)) +
                     "\" w:type=\"dxa\"/><w:tblBorders>";
   for (const char* side : {"top", "left", "bottom", "right", "insideH", "insideV"}) {
-    xml += BorderXml(side);
+    xml +=
+        std::string("<w:") + side + " w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"auto\"/>";
   }
   xml += "</w:tblBorders><w:tblLayout w:type=\"fixed\"/></w:tblPr><w:tblGrid>";
   for (int width : widths) xml += "<w:gridCol w:w=\"" + std::to_string(width) + "\"/>";
@@ -272,13 +273,13 @@ void DocxBuilder::Save(const std::string& path) const {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) throw std::runtime_error("cannot create " + path);
-  const std::string document = DocumentXml();
+  const std::string document = DocumentXml(), styles = Styles();
   try {
     AddEntry(archive, "[Content_Types].xml", kContentTypes);
     AddEntry(archive, "_rels/.rels", kPackageRels);
     AddEntry(archive, "word/document.xml", document);
     AddEntry(archive, "word/_rels/document.xml.rels", kDocumentRels);
-    AddEntry(archive, "word/styles.xml", kStyles);
+    AddEntry(archive, "word/styles.xml", styles);
     AddEntry(archive, "word/settings.xml", kSettings);
   } catch (...) {
     zip_discard(archive);
