@@ -72,6 +72,7 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.2; done
+[ -s "$work/display" ] || { echo "pictures.sh: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb
 cp examples/1235-we.docx "$work/dialog/"
 (cd "$work/dialog" && exec "$root/build/kv" </dev/null >/dev/null 2>&1) &
