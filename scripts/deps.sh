@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages kv needs, and only those that are missing.
-# Usage: scripts/deps.sh build|test|run ...
+# Usage: scripts/deps.sh build|test|run|pictures ...
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libicu-dev libcli11-dev
        nlohmann-json3-dev libgtest-dev libgmock-dev)
 test=(libbenchmark-dev qt6-base-dev libreoffice-writer-nogui zip unzip clang libclang-rt-14-dev)
 run=(qt6-base-dev libreoffice-writer-nogui)
+pictures=(poppler-utils xvfb xdotool imagemagick fonts-liberation2 fonts-dejavu-core)
 
 wanted=()
 for group in "$@"; do
@@ -14,6 +15,7 @@ for group in "$@"; do
     build) wanted+=("${build[@]}") ;;
     test) wanted+=("${test[@]}") ;;
     run) wanted+=("${run[@]}") ;;
+    pictures) wanted+=("${pictures[@]}") ;;
     *) echo "deps.sh: unknown group $group" >&2; exit 64 ;;
   esac
 done

@@ -89,7 +89,7 @@ TEST_F(EditingTest, ShadingGoesInSchemaOrderAndReplacesPatternsAndThemes) {
   app_->SetCellsShadingBackgroundPatternColorIndex(wdGreen);
   const std::string saved = SavedDocument();
   const auto props = [](const std::string& inner) {
-    return "<w:tcPr><w:tcW w:w=\"2000\" w:type=\"dxa\"/>" + inner + "</w:tcPr>";
+    return "<w:tcPr><w:tcW w:w=\"3118\" w:type=\"dxa\"/>" + inner + "</w:tcPr>";
   };
   const auto fill = [](const std::string& colour) {
     return "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + colour + "\"/>";

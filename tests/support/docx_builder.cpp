@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <numeric>
 #include <stdexcept>
 #include <string_view>
 
@@ -49,15 +50,6 @@ constexpr const char* kDocumentRels =
     "Target=\"settings.xml\"/>"
     "</Relationships>";
 
-constexpr const char* kStyles =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-    "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-    "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
-    "<w:name w:val=\"Normal\"/><w:qFormat/></w:style>"
-    "<w:style w:type=\"table\" w:default=\"1\" w:styleId=\"TableNormal\">"
-    "<w:name w:val=\"Normal Table\"/></w:style>"
-    "</w:styles>";
-
 constexpr const char* kSettings =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
     "<w:settings xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
@@ -67,21 +59,80 @@ std::string TextRun(const std::string& text) {
   return "<w:r><w:t xml:space=\"preserve\">" + XmlEscape(text) + "</w:t></w:r>";
 }
 
-std::string CellXml(const CellSpec& cell) {
-  std::string props;
+// A paragraph style of the given look, based on Normal.
+std::string StyleXml(const std::string& id, const std::string& name, const std::string& pPr,
+                     const std::string& rPr) {
+  return "<w:style w:type=\"paragraph\" w:styleId=\"" + id + "\"><w:name w:val=\"" + name +
+         "\"/><w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/><w:pPr>" + pPr +
+         "</w:pPr><w:rPr>" + rPr + "</w:rPr></w:style>";
+}
+
+// Times New Roman 11 pt text; a centred title; numbered headings in bold, kept with what
+// follows them.
+std::string Styles() {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+      "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+      "<w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii=\"Times New Roman\" "
+      "w:hAnsi=\"Times New Roman\" w:cs=\"Times New Roman\"/><w:sz w:val=\"22\"/></w:rPr>"
+      "</w:rPrDefault><w:pPrDefault><w:pPr><w:spacing w:after=\"80\"/></w:pPr></w:pPrDefault>"
+      "</w:docDefaults><w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
+      "<w:name w:val=\"Normal\"/><w:qFormat/></w:style>"
+      "<w:style w:type=\"table\" w:default=\"1\" w:styleId=\"TableNormal\">"
+      "<w:name w:val=\"Normal Table\"/></w:style>";
+  xml += StyleXml("Title", "Title", "<w:spacing w:after=\"360\"/><w:jc w:val=\"center\"/>",
+                  "<w:b/><w:sz w:val=\"36\"/>");
+  const char* looks[] = {"<w:b/><w:caps/><w:sz w:val=\"28\"/>", "<w:b/><w:sz w:val=\"24\"/>",
+                         "<w:b/><w:i/>"};
+  for (int level = 1; level <= 3; ++level) {
+    const std::string n = std::to_string(level);
+    xml += StyleXml(
+        "Heading" + n, "heading " + n,
+        "<w:keepNext/><w:spacing w:before=\"240\" w:after=\"120\"/><w:outlineLvl w:val=\"" +
+            std::to_string(level - 1) + "\"/>",
+        looks[level - 1]);
+  }
+  return xml + "</w:styles>";
+}
+
+// A4 pages; a landscape page turns the portrait one with margins of its own.
+struct Page {
+  int width, height, top, right, bottom, left;
+  int TextWidth() const { return width - left - right; }
+};
+constexpr Page kPortrait{11906, 16838, 1134, 850, 1134, 1701};
+constexpr Page kLandscape{16838, 11906, 1134, 1134, 850, 1134};
+const Page& PageOf(bool landscape) {
+  return landscape ? kLandscape : kPortrait;
+}
+
+std::string SectionXml(bool landscape) {
+  const Page& p = PageOf(landscape);
+  const auto twips = [](const char* name, int value) {
+    return std::string(" w:") + name + "=\"" + std::to_string(value) + "\"";
+  };
+  return "<w:sectPr><w:pgSz" + twips("w", p.width) + twips("h", p.height) +
+         (landscape ? " w:orient=\"landscape\"" : "") + "/><w:pgMar" + twips("top", p.top) +
+         twips("right", p.right) + twips("bottom", p.bottom) + twips("left", p.left) +
+         " w:header=\"708\" w:footer=\"708\" w:gutter=\"0\"/></w:sectPr>";
+}
+
+std::string CellContent(const CellSpec& cell) {
+  if (!cell.rawContentXml.empty()) return cell.rawContentXml;
+  std::string content;
+  for (const auto& text : cell.paragraphs) content += "<w:p>" + TextRun(text) + "</w:p>";
+  return cell.paragraphs.empty() ? "<w:p/>" : content;
+}
+
+std::string CellXml(const CellSpec& cell, int width) {
+  std::string props = "<w:tcW w:w=\"" + std::to_string(width) + "\" w:type=\"dxa\"/>";
   if (cell.gridSpan > 1) props += "<w:gridSpan w:val=\"" + std::to_string(cell.gridSpan) + "\"/>";
   if (cell.vmerge == CellSpec::VMerge::Restart) props += "<w:vMerge w:val=\"restart\"/>";
   if (cell.vmerge == CellSpec::VMerge::Continue) props += "<w:vMerge/>";
   if (!cell.fill.empty()) {
     props += "<w:shd w:val=\"clear\" w:color=\"auto\" w:fill=\"" + cell.fill + "\"/>";
   }
-  std::string content = cell.rawContentXml;
-  if (content.empty()) {
-    for (const auto& text : cell.paragraphs) content += "<w:p>" + TextRun(text) + "</w:p>";
-    if (cell.paragraphs.empty()) content = "<w:p/>";
-  }
-  return "<w:tc><w:tcPr><w:tcW w:w=\"2000\" w:type=\"dxa\"/>" + props + "</w:tcPr>" + content +
-         "</w:tc>";
+  return "<w:tc><w:tcPr>" + props + "</w:tcPr>" + CellContent(cell) + "</w:tc>";
 }
 
 int GridColumns(const TableSpec& table) {
@@ -94,15 +145,61 @@ int GridColumns(const TableSpec& table) {
   return widest;
 }
 
-std::string TableXml(const TableSpec& table) {
-  std::string xml =
-      "<w:tbl><w:tblPr><w:tblW w:w=\"0\" w:type=\"auto\"/>"
-      "</w:tblPr><w:tblGrid>";
-  for (int column = 0; column < GridColumns(table); ++column) xml += "<w:gridCol w:w=\"2000\"/>";
-  xml += "</w:tblGrid>";
+// How much room a cell's text wants: its longest word, or half of a long text (which
+// wraps to two lines), counting the characters outside the XML's tags, and two for the
+// cell's margins.
+int TextWeight(const std::string& xml) {
+  constexpr int kLongText = 24;
+  int length = 0, word = 0, longestWord = 0;
+  bool inTag = false;
+  for (unsigned char c : xml) {
+    inTag = c == '<' || (inTag && c != '>');
+    if (inTag || c == '>' || (c & 0xC0) == 0x80) continue;  // UTF-8 lead bytes only
+    ++length;
+    word = c == ' ' ? 0 : word + 1;
+    longestWord = std::max(longestWord, word);
+  }
+  return 2 + std::max(longestWord, std::min(length, kLongText) / 2);
+}
+
+// The columns share the text width by the room their own cells (spanning ones left out)
+// want, so labels get room and columns of figures stay narrow; the sum never exceeds it.
+std::vector<int> ColumnWidths(const TableSpec& table, int textWidth) {
+  std::vector<int> weights(GridColumns(table), 3);
   for (const auto& row : table.rows) {
-    xml += "<w:tr>";
-    for (const auto& cell : row) xml += CellXml(cell);
+    std::size_t column = 0;
+    for (const auto& cell : row) {
+      if (cell.gridSpan == 1)
+        weights[column] = std::max(weights[column], TextWeight(CellContent(cell)));
+      column += cell.gridSpan;
+    }
+  }
+  const int total = std::accumulate(weights.begin(), weights.end(), 0);
+  for (int& weight : weights) weight = textWidth * weight / total;
+  return weights;
+}
+
+std::string TableXml(const TableSpec& table, int textWidth) {
+  const std::vector<int> widths = ColumnWidths(table, textWidth);
+  std::string xml = "<w:tbl><w:tblPr><w:tblW w:w=\"" +
+                    std::to_string(std::accumulate(widths.begin(), widths.end(), 0)) +
+                    "\" w:type=\"dxa\"/><w:tblBorders>";
+  for (const char* side : {"top", "left", "bottom", "right", "insideH", "insideV"}) {
+    xml +=
+        std::string("<w:") + side + " w:val=\"single\" w:sz=\"4\" w:space=\"0\" w:color=\"auto\"/>";
+  }
+  xml += "</w:tblBorders><w:tblLayout w:type=\"fixed\"/></w:tblPr><w:tblGrid>";
+  for (int width : widths) xml += "<w:gridCol w:w=\"" + std::to_string(width) + "\"/>";
+  xml += "</w:tblGrid>";
+  for (std::size_t r = 0; r < table.rows.size(); ++r) {
+    xml += r < static_cast<std::size_t>(table.headerRows) ? "<w:tr><w:trPr><w:tblHeader/></w:trPr>"
+                                                          : "<w:tr>";
+    auto column = widths.begin();
+    for (const auto& cell : table.rows[r]) {
+      const auto end = column + std::min<std::ptrdiff_t>(cell.gridSpan, widths.end() - column);
+      xml += CellXml(cell, std::accumulate(column, end, 0));
+      column = end;
+    }
     xml += "</w:tr>";
   }
   return xml + "</w:tbl>";
@@ -149,7 +246,16 @@ DocxBuilder& DocxBuilder::RawParagraph(const std::string& paragraphXml) {
 }
 
 DocxBuilder& DocxBuilder::Table(const TableSpec& table) {
-  blocks_.push_back(TableXml(table));
+  blocks_.push_back(TableXml(table, PageOf(landscape_).TextWidth()));
+  return *this;
+}
+
+DocxBuilder& DocxBuilder::Section(bool landscape) {
+  if (landscape == landscape_) return *this;
+  // The paragraph that closes a section carries its properties.
+  if (!blocks_.empty())
+    blocks_.push_back("<w:p><w:pPr>" + SectionXml(landscape_) + "</w:pPr></w:p>");
+  landscape_ = landscape;
   return *this;
 }
 
@@ -160,23 +266,20 @@ std::string DocxBuilder::DocumentXml() const {
   for (const auto& block : blocks_) xml += block;
   // The body always ends with a paragraph, as the word processor writes it.
   if (!blocks_.empty() && blocks_.back().starts_with("<w:tbl")) xml += "<w:p/>";
-  return xml +
-         "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
-         "<w:pgMar w:top=\"1134\" w:right=\"850\" w:bottom=\"1134\" w:left=\"1701\" "
-         "w:header=\"708\" w:footer=\"708\" w:gutter=\"0\"/></w:sectPr></w:body></w:document>";
+  return xml + SectionXml(landscape_) + "</w:body></w:document>";
 }
 
 void DocxBuilder::Save(const std::string& path) const {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) throw std::runtime_error("cannot create " + path);
-  const std::string document = DocumentXml();
+  const std::string document = DocumentXml(), styles = Styles();
   try {
     AddEntry(archive, "[Content_Types].xml", kContentTypes);
     AddEntry(archive, "_rels/.rels", kPackageRels);
     AddEntry(archive, "word/document.xml", document);
     AddEntry(archive, "word/_rels/document.xml.rels", kDocumentRels);
-    AddEntry(archive, "word/styles.xml", kStyles);
+    AddEntry(archive, "word/styles.xml", styles);
     AddEntry(archive, "word/settings.xml", kSettings);
   } catch (...) {
     zip_discard(archive);

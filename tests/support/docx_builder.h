@@ -18,6 +18,7 @@ struct CellSpec {
 
 struct TableSpec {
   std::vector<std::vector<CellSpec>> rows;
+  int headerRows = 1;  // repeated at the top of every page the table runs onto
 };
 
 // A table of plain one-paragraph cells.
@@ -32,14 +33,20 @@ class DocxBuilder {
   // A paragraph given as raw WordprocessingML (<w:p>...</w:p>), for tabs, breaks,
   // symbols, fields, tracked changes and content controls.
   DocxBuilder& RawParagraph(const std::string& paragraphXml);
+  // Bordered, its columns sharing the text width of the section it stands in.
   DocxBuilder& Table(const TableSpec& table);
+  // Ends the current section where its orientation changes: the blocks that follow stand
+  // on landscape or portrait A4 pages.
+  DocxBuilder& Section(bool landscape);
 
   std::string DocumentXml() const;
-  // Writes a complete package: content types, relationships, document, styles, settings.
+  // Writes a complete package: content types, relationships, document, styles (Normal,
+  // Title, Heading1 to Heading3), settings.
   void Save(const std::string& path) const;
 
  private:
   std::vector<std::string> blocks_;  // body blocks as XML, in order
+  bool landscape_ = false;
 };
 
 // XML-escapes text for w:t content.

@@ -82,11 +82,13 @@ std::vector<double> TaskDays(const ScheduleTask& task, int quarters) {
   return days;
 }
 
-// A paragraph of plain text; the characters the word processor keeps as elements of
-// their own (tab, line break, non-breaking and optional hyphen) are written as those
-// elements.
-std::string ParagraphXml(const std::string& text) {
-  std::string xml = "<w:p><w:r>", pending;
+// A paragraph of plain text in the given style ("" Normal); the characters the word
+// processor keeps as elements of their own (tab, line break, non-breaking and optional
+// hyphen) are written as those elements.
+std::string ParagraphXml(const std::string& text, const std::string& style = "") {
+  std::string xml =
+      style.empty() ? "<w:p><w:r>" : "<w:p><w:pPr><w:pStyle w:val=\"" + style + "\"/></w:pPr><w:r>";
+  std::string pending;
   auto flush = [&] {
     if (!pending.empty()) xml += "<w:t xml:space=\"preserve\">" + XmlEscape(pending) + "</w:t>";
     pending.clear();
@@ -134,6 +136,22 @@ TableSpec TableXmlSpec(const Block& block) {
     if (!row.empty()) row[0].gridSpan += columns - width(row);
   }
   return table;
+}
+
+// "HeadingII" heads a part, "HeadingII8" a section, "HeadingII81" a subsection.
+std::string HeadingStyle(const std::string& id) {
+  const auto digits =
+      std::count_if(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return "Heading" + std::to_string(1 + std::min<std::ptrdiff_t>(digits, 2));
+}
+
+// A section whose tables have more columns than a portrait page holds legibly (the
+// schedule of a long project, the financial tables) stands on landscape pages.
+bool NeedsLandscape(const Section& section) {
+  return std::any_of(section.body.begin(), section.body.end(), [](const Block& block) {
+    return std::any_of(block.cells.begin(), block.cells.end(),
+                       [](const auto& row) { return row.size() > 8; });
+  });
 }
 
 // The columns of the personnel tables, category by category.
@@ -605,13 +623,18 @@ void WorkPlanDocument::EndAfter(const std::string& id) {
 void WorkPlanDocument::Save(const std::string& path) const {
   DocxBuilder docx;
   for (const auto& section : sections) {
-    if (!section.heading.empty()) docx.RawParagraph(ParagraphXml(section.heading));
+    docx.Section(NeedsLandscape(section));
+    if (!section.heading.empty()) {
+      docx.RawParagraph(ParagraphXml(section.heading, HeadingStyle(section.id)));
+    }
     for (const auto& block : section.body) {
-      if (block.IsTable()) {
-        docx.Table(TableXmlSpec(block));
-      } else {
-        docx.RawParagraph(ParagraphXml(block.text));
+      if (!block.IsTable()) {
+        docx.RawParagraph(ParagraphXml(block.text, section.id == "Title" ? "Title" : ""));
+        continue;
       }
+      TableSpec table = TableXmlSpec(block);
+      if (section.id == "HeadingII9") table.headerRows = 3;  // its three heading rows
+      docx.Table(table);
     }
   }
   docx.Save(path);
