@@ -18,7 +18,7 @@ clean() { rm -f doc/*-validated.doc docx/*-validated.docx; }
 
 t0=$(now); kv doc/2201-we.doc; t1=$(now); clean
 kv doc; t2=$(now); clean
-for plan in doc/*.doc; do kv "$plan"; done; t3=$(now); clean
+for plan in doc/22??-we.doc; do kv "$plan"; done; t3=$(now); clean
 kv --jobs 2 docx; t4=$(now)
 
 awk -v t0="$t0" -v t1="$t1" -v t2="$t2" -v t3="$t3" -v t4="$t4" 'BEGIN {

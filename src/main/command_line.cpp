@@ -50,7 +50,7 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* arg
       "kv: checks a project work plan (.doc or .docx) and lists its findings in a "
       "-validated copy and kv.log"};
   app.set_version_flag("--version", std::string("kv ") + KV_VERSION);
-  app.add_flag("--json", options.json, "print one JSON object with the findings on stdout");
+  app.add_flag("--json", options.json, "print one JSON object per document on stdout, one a line");
   app.add_option("--pdg", grant, "answer to \"Is this a Project Development Grant?\"")
       ->check(CLI::IsMember({"yes", "no"}));
   app.add_flag("--quiet", options.quiet, "print nothing but kv's own failures on stderr");
