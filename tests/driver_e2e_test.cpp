@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <regex>
+#include <sstream>
 
 #include "support/docx_builder.h"
 #include "support/kv_runner.h"
@@ -175,7 +176,8 @@ TEST_F(DriverEndToEnd, FindingsAreTypedAtTheTopOfTheSavedCopyInTheDocumentsLangu
     const std::string copy = dir / (c.name + "-validated.docx");
     EXPECT_THAT(WithoutDates(BodyParagraphs(copy)),
                 ElementsAreArray(Joined(Joined({kSummaryLine, ""}, c.summary), kUnstructuredText)));
-    EXPECT_EQ(run.err, kBanner + ": " + c.boxStart + copy + c.boxEnd);
+    EXPECT_EQ(run.err, kBanner + ": " + c.boxStart + copy + c.boxEnd + chosen.path + ": error: " +
+                           c.summary[1] + "\n" + chosen.path + ": error: " + c.summary[2] + "\n");
     // Proofing is off over the whole document, its own text included.
     EXPECT_THAT(ZipEntry(copy, "word/document.xml"),
                 HasSubstr("<w:noProof/></w:rPr><w:t xml:space=\"preserve\">Second paragraph."));
@@ -257,7 +259,7 @@ TEST_F(DriverEndToEnd, CommandLineMistakesExitWith64AndVersionAndHelpWith0) {
   for (const Strings& arguments : {Strings{"--bogus", chosen.path},
                                    {"--pdg", "maybe", chosen.path},
                                    {"--pdg"},
-                                   {chosen.path, "extra"}}) {
+                                   {"--jobs", "0", chosen.path}}) {
     const KvRun run = Run(arguments);
     EXPECT_EQ(run.status, 64) << arguments.front();
     EXPECT_EQ(run.out, "");
@@ -339,9 +341,11 @@ TEST_F(DriverEndToEnd, WarningsOnlyAreTypedWithoutInformationAndBoxSaysNoErrors)
   const KvRun run = Run({chosen.path});
   EXPECT_EQ(run.status, 1) << run.err;
   const std::string copy = dir / "1234-we-validated.docx";
+  // The findings follow the closing box, the way compilers report them, without colour
+  // where standard error is not a terminal.
   EXPECT_EQ(run.err,
             "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nWarnings listed in file " + copy +
-                "\n");
+                "\n" + chosen.path + ": warning: Project duration below 6 months\n");
   EXPECT_THAT(WithoutDates(BodyParagraphs(copy)),
               ElementsAreArray(
                   Joined({kSummaryLine, "", "Warnings:", "Project duration below 6 months", ""},
@@ -628,6 +632,48 @@ TEST_F(DriverEndToEnd, TwoRunsAtOnceInOneFolderNeverMixTheirLogLines) {
                           kCompleted}));
   first.ExpectUnchanged();
   second.ExpectUnchanged();
+}
+
+// Every document its own run in the order given, a folder's plans in name order without
+// -validated copies, a document named twice run once, one kv.log; the same with two jobs,
+// and with --quiet nothing on standard error. Nothing is left in the temporary folder.
+TEST_F(DriverEndToEnd, BatchRunsEachDocumentOnceAndLogsTheRunsInOrderWhateverTheJobs) {
+  const ChosenDocument clean(dir / "1234-we.docx", BuildWorkPlan()),
+      findings(dir / "plans/1234-we.docx", PlanWithPersonnelMistakes()),
+      unreadable(dir / "plans/1235-we.docx", "PK not a word document"s),
+      refused(dir / "plans/plan.docx", UnstructuredDocument());
+  const TempDir temp;
+  const Strings arguments = {clean.path, dir / "plans", "./1234-we.docx"};
+  std::optional<KvRun> first;
+  for (const Strings& options : {Strings{"--jobs", "1"}, {"--jobs", "2"}, {"--quiet"}}) {
+    const KvRun run =
+        Run(Joined(Joined({"--json"}, options), arguments), {"TMPDIR=" + temp.path().string()});
+    EXPECT_EQ(run.status, 2) << run.err;
+    Strings outcomes, runs;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) {
+      const auto report = Json::parse(line);
+      outcomes.push_back(report["file"].get<std::string>() + " " +
+                         report["outcome"].get<std::string>() + " " +
+                         std::to_string(report["errors"].size()));
+    }
+    EXPECT_THAT(outcomes,
+                ElementsAre(clean.path + " validated 0", findings.path + " validated 7",
+                            unreadable.path + " cannot_open 0", refused.path + " refused_name 0"));
+    for (const auto& line : Log()) {
+      if (line == kBanner) runs.emplace_back();
+      if (line.starts_with("File: ") || line == kCompleted) runs.back() += line;
+    }
+    EXPECT_THAT(
+        runs,
+        ElementsAre("File: " + clean.path + kCompleted, "File: " + findings.path + kCompleted,
+                    "File: " + unreadable.path + kCompleted, "File: " + refused.path + kCompleted));
+    if (!first) first = run;
+    EXPECT_EQ(run.out, first->out);
+    EXPECT_EQ(run.err.empty(), options.front() == "--quiet") << run.err;
+  }
+  EXPECT_TRUE(fs::is_empty(temp.path()));
+  for (const auto* chosen : {&clean, &findings, &unreadable, &refused}) chosen->ExpectUnchanged();
 }
 
 }  // namespace

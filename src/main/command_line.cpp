@@ -50,10 +50,13 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* arg
       "kv: checks a project work plan (.doc or .docx) and lists its findings in a "
       "-validated copy and kv.log"};
   app.set_version_flag("--version", std::string("kv ") + KV_VERSION);
-  app.add_flag("--json", options.json, "print one JSON object with the findings on stdout");
+  app.add_flag("--json", options.json, "print one JSON object per document on stdout, one a line");
   app.add_option("--pdg", grant, "answer to \"Is this a Project Development Grant?\"")
       ->check(CLI::IsMember({"yes", "no"}));
-  app.add_option("FILE", options.file, "the work plan; without it a file chooser asks");
+  app.add_flag("--quiet", options.quiet, "print nothing but kv's own failures on stderr");
+  app.add_option("--jobs", options.jobs, "validate N documents at once")->check(CLI::Range(1, 64));
+  app.add_option("FILE", options.documents,
+                 "work plans, or folders of them; without one a file chooser asks");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -1,4 +1,4 @@
-// kv [--json] [--pdg yes|no] [FILE]
+// kv [--json] [--quiet] [--pdg yes|no] [--jobs N] [FILE|FOLDER...]
 #pragma once
 
 #include <memory>
@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "main/driver.h"
 #include "ui/frontend.h"
@@ -14,8 +15,11 @@ namespace kv::run {
 
 struct CommandLine {
   bool json = false;
-  std::optional<bool> grantAnswer;  // --pdg yes|no
-  std::string file;                 // "" when the file is to be chosen
+  std::optional<bool> grantAnswer = {};     // --pdg yes|no
+  std::string file = {};                    // the document of one run; "" when it is to be chosen
+  std::vector<std::string> documents = {};  // FILE|FOLDER arguments as given
+  bool quiet = false;                       // nothing on standard error but kv's own failures
+  int jobs = 1;                             // documents validated at once
 };
 
 inline constexpr int kUsageExitStatus = 64;

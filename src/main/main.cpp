@@ -1,18 +1,16 @@
-// kv [--json] [--pdg yes|no] [FILE]: validates one work plan.
+// kv [--json] [--quiet] [--pdg yes|no] [--jobs N] [FILE|FOLDER...]: validates work plans.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 
+#include "main/batch.h"
 #include "main/command_line.h"
-#include "main/driver.h"
-#include "main/run_report.h"
+#include "main/findings.h"
 #include "main/signals.h"
 #include "report/run_log.h"
-#include "word/docx_application.h"
 
 namespace {
 
@@ -32,50 +30,23 @@ void HoldClosedStandardStreams() {
   }
 }
 
-// A run that did not validate says why, after the boxes it showed.
-void PrintReason(const run::RunResult& result) {
-  if (result.Outcome == run::RunOutcome::Validated) return;
-  std::cerr << "kv: " << (result.SelectedPath.empty() ? "" : result.SelectedPath + ": ")
-            << result.Reason << std::endl;
-}
-
-// False when the object could not be written (standard output closed or full).
-bool PrintJson(const std::string& json) {
-  std::cout << json << std::endl;
-  if (std::cout) return true;
-  std::cerr << "kv: cannot write the JSON report on standard output" << std::endl;
-  return false;
-}
-
 int Validate(run::CommandLine options) {
-  // The chooser gives full paths; a FILE typed relative to the working folder becomes one
-  // (unless the working folder is gone: then the run says so).
-  std::error_code noFolder;
-  if (const auto path = std::filesystem::absolute(options.file, noFolder);
-      !options.file.empty() && !noFolder) {
-    options.file = path.string();
-  }
-  const run::Surroundings surroundings{
-      EnvironmentHas("DISPLAY") || EnvironmentHas("WAYLAND_DISPLAY"), isatty(STDIN_FILENO) == 1};
-  auto frontend = run::ChooseFrontend(options, surroundings, std::cin, std::cerr);
+  const bool errorIsTerminal = isatty(STDERR_FILENO) == 1;
+  const run::Terminal terminal{
+      {EnvironmentHas("DISPLAY") || EnvironmentHas("WAYLAND_DISPLAY"), isatty(STDIN_FILENO) == 1},
+      errorIsTerminal,
+      run::ColourWanted(errorIsTerminal)};
+  if (run::IsBatch(options.documents)) return run::ValidateBatch(options, terminal);
+
+  bool unreadable = false;
+  const auto documents = run::CollectDocuments(options.documents, std::cerr, unreadable);
+  if (!documents.empty()) options.file = documents.front();
   report::RunLog log;
-  validate::RunContext ctx(log, *frontend);
-  ctx.Document.CreateWordApp = [] {
-    return word::CreateDocxApplication({.Interrupted = [] { return run::StopSignal() != 0; }});
-  };
-
-  run::RunOptions runOptions;
-  runOptions.StopSignal = run::StopSignal;
-  if (isatty(STDERR_FILENO) == 1)
-    runOptions.Notice = [](const std::string& notice) { std::cerr << notice << std::endl; };
-
-  const run::RunResult result = run::Main(ctx, runOptions);
-  PrintReason(result);
-  const int status = run::ExitStatus(result, ctx);
-  if (options.json && !PrintJson(report::ToJson(run::DescribeRun(result, ctx)))) {
-    return std::max(status, 2);
-  }
-  return status;
+  const run::DocumentRun run =
+      run::ValidateDocument(options, terminal, log, std::cerr, run::MakeConverterOnDemand());
+  if (options.json && !run::PrintJson(std::cout, std::cerr, run.report))
+    return std::max(run.status, 2);
+  return run.status;
 }
 
 }  // namespace

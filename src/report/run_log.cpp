@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <string_view>
+#include <utility>
 
 namespace kv::report {
 
@@ -16,6 +17,11 @@ namespace kv::report {
 bool RunLog::OpenLog(const std::string& path) {
   CloseLog();
   path_ = path;
+  if (held_) {
+    held_->clear();
+    failure_ = holdFailure_;
+    return failure_.empty();
+  }
   for (int attempt = 0; attempt < 10 && fd_ < 0; ++attempt) {
     if (unlink(path.c_str()) != 0 && errno != ENOENT) break;
     fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -27,9 +33,16 @@ bool RunLog::OpenLog(const std::string& path) {
 
 // Every line goes to the file at once: a run that ends abruptly keeps its trace.
 void RunLog::WriteLog(const std::string& text) {
+  WriteLines(text + "\r\n");
+}
+
+void RunLog::WriteLines(const std::string& lines) {
+  if (held_) {
+    if (failure_.empty()) *held_ += lines;
+    return;
+  }
   if (fd_ < 0 || !failure_.empty()) return;
-  const std::string line = text + "\r\n";
-  std::string_view rest = line;
+  std::string_view rest = lines;
   while (!rest.empty()) {
     const ssize_t written = write(fd_, rest.data(), rest.size());
     if (written < 0 && errno == EINTR) continue;
@@ -40,6 +53,16 @@ void RunLog::WriteLog(const std::string& text) {
     }
     rest.remove_prefix(static_cast<std::size_t>(written));
   }
+}
+
+void RunLog::HoldLines(std::string failure) {
+  CloseLog();
+  held_.emplace();
+  holdFailure_ = std::move(failure);
+}
+
+std::string RunLog::TakeLines() {
+  return held_ ? std::exchange(*held_, "") : "";
 }
 
 void RunLog::CloseLog() {

@@ -140,5 +140,44 @@ TEST(DriverDoc, SigtermDuringEitherConversionEndsTheRunAndLeavesNothingRunning) 
   }
 }
 
+// Two workers, each with its own LibreOffice: SIGTERM after the first run has been
+// printed ends the batch with the runs done, and leaves no LibreOffice and no folder.
+TEST(DriverDoc, SigtermMidBatchStopsEveryWorkerAndLeavesNothingRunning) {
+  TempDir dir, temp;
+  BuildWorkPlan().Save(temp / "1234-we.docx");
+  const auto doc = word::ConvertDocument(temp / "1234-we.docx", "doc", dir.path().string(), 180s);
+  const std::string bytes = ReadFileBytes(doc.output);
+  fs::remove(temp / "1234-we.docx");
+  for (const char* name : {"1235-we.doc", "1236-we.doc", "1237-we.doc"})
+    fs::copy_file(doc.output, dir / name);
+  const std::string out = temp / "out";
+  StartedKv kv({.workingFolder = dir.path().string(),
+                .arguments = {"--json", "--jobs", "2", dir.path().string()},
+                .environment = {"TMPDIR=" + temp.path().string()},
+                .output = ">" + out});
+  for (int i = 0; i < 30000 && ReadFileBytes(out).empty(); ++i) std::this_thread::sleep_for(10ms);
+  for (int i = 0; i < 12000 && !ConversionUnderway(temp.path(), "in"); ++i)
+    std::this_thread::sleep_for(10ms);
+  std::this_thread::sleep_for(300ms);
+  kill(kv.pid(), SIGTERM);
+  EXPECT_EQ(kv.Finish().status, 143);
+  const std::string printed = ReadFileBytes(out);
+  fs::remove(out);
+  EXPECT_THAT(printed, ::testing::HasSubstr("\"outcome\":\"validated\""));
+  EXPECT_FALSE(ProcessMentions(temp.path().string()));
+  EXPECT_TRUE(fs::is_empty(temp.path()));
+  // Every run the signal stopped says so in the JSON and in kv.log.
+  std::ptrdiff_t interrupted = 0;
+  for (auto at = printed.find("interrupted by SIGTERM"); at != std::string::npos;
+       at = printed.find("interrupted by SIGTERM", at + 1))
+    ++interrupted;
+  EXPECT_GE(interrupted, 1);
+  const auto log = LogLines(dir.path().string());
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Failure: interrupted by SIGTERM"), interrupted);
+  for (const auto& entry : fs::directory_iterator(dir.path()))
+    EXPECT_TRUE(entry.path().extension() != ".doc" || ReadFileBytes(entry.path()) == bytes)
+        << entry.path() << " changed";
+}
+
 }  // namespace
 }  // namespace kv::testing
