@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
+#include <string_view>
 
 #include "main/command_line.h"
 #include "main/driver.h"
@@ -47,6 +49,18 @@ bool PrintJson(const std::string& json) {
   return false;
 }
 
+// An end-to-end test may ask for the command-line converter through
+// KV_TEST_CONVERTER=command-line; builds without the test hooks ignore it.
+std::unique_ptr<word::DocumentConverter> MakeConverter(word::ConverterOptions options) {
+#ifdef KV_TEST_HOOKS
+  if (const char* choice = std::getenv("KV_TEST_CONVERTER");
+      choice != nullptr && std::string_view(choice) == "command-line") {
+    return word::MakeCommandLineConverter(std::move(options));
+  }
+#endif
+  return word::MakeDocumentConverter(std::move(options));
+}
+
 int Validate(run::CommandLine options) {
   // The chooser gives full paths; a FILE typed relative to the working folder becomes one
   // (unless the working folder is gone: then the run says so).
@@ -60,8 +74,12 @@ int Validate(run::CommandLine options) {
   auto frontend = run::ChooseFrontend(options, surroundings, std::cin, std::cerr);
   report::RunLog log;
   validate::RunContext ctx(log, *frontend);
-  ctx.Document.CreateWordApp = [] {
-    return word::CreateDocxApplication({.Interrupted = [] { return run::StopSignal() != 0; }});
+  // One LibreOffice serves the whole run; it is ended when the run ends, however it ends (a
+  // signal stops the conversion under way at once).
+  const std::shared_ptr<word::DocumentConverter> converter =
+      MakeConverter({.Interrupted = [] { return run::StopSignal() != 0; }});
+  ctx.Document.CreateWordApp = [converter] {
+    return word::CreateDocxApplication({.Converter = converter});
   };
 
   run::RunOptions runOptions;
