@@ -158,8 +158,10 @@ TEST_F(SofficeTest, TheWarmConverterOutlivesAHangAndACrashAndLeavesNothingBehind
     EXPECT_TRUE(TempIsEmpty());
   }
   for (const bool crash : {false, true}) {
-    for (pid_t pid : crash ? ProcessesMentioning(temp.path().string()) : std::vector<pid_t>{})
+    for (pid_t pid : crash ? ProcessesMentioning(temp.path().string()) : std::vector<pid_t>{}) {
       kill(pid, SIGKILL);
+      ASSERT_TRUE(Gone(std::to_string(pid)));
+    }
     SCOPED_TRACE(crash ? "after a crash" : "after a hang");
     const auto result = converter->Convert(input, "doc", work.path().string());
     ASSERT_TRUE(result.ok) << result.reason;
