@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh build|test|run|pictures ...
 set -euo pipefail
 
-build=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libicu-dev libcli11-dev
+build=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libicu-dev libcli11-dev libreoffice-dev
        nlohmann-json3-dev libgtest-dev libgmock-dev)
 test=(libbenchmark-dev qt6-base-dev libreoffice-writer-nogui zip unzip clang libclang-rt-14-dev)
 run=(qt6-base-dev libreoffice-writer-nogui)

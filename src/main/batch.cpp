@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -28,11 +30,23 @@ bool Interrupted() {
   return StopSignal() != 0;
 }
 
+// An end-to-end test may ask for the command-line converter through
+// KV_TEST_CONVERTER=command-line; builds without the test hooks ignore it.
+std::unique_ptr<word::DocumentConverter> MakeConverter(word::ConverterOptions options) {
+#ifdef KV_TEST_HOOKS
+  if (const char* choice = std::getenv("KV_TEST_CONVERTER");
+      choice != nullptr && std::string_view(choice) == "command-line") {
+    return word::MakeCommandLineConverter(std::move(options));
+  }
+#endif
+  return word::MakeDocumentConverter(std::move(options));
+}
+
 class ConverterOnDemand final : public word::DocumentConverter {
  public:
   word::ConversionResult Convert(const std::string& input, const std::string& targetExtension,
                                  const std::string& outputFolder) override {
-    if (!converter_) converter_ = word::MakeDocumentConverter({.Interrupted = Interrupted});
+    if (!converter_) converter_ = MakeConverter({.Interrupted = Interrupted});
     return converter_->Convert(input, targetExtension, outputFolder);
   }
 

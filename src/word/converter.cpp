@@ -1,5 +1,9 @@
 #include "word/converter.h"
 
+#ifdef KV_HAVE_UNO
+#include "word/uno/warm_converter.h"
+#endif
+
 namespace kv::word {
 namespace {
 
@@ -24,7 +28,11 @@ std::unique_ptr<DocumentConverter> MakeCommandLineConverter(ConverterOptions opt
 }
 
 std::unique_ptr<DocumentConverter> MakeDocumentConverter(ConverterOptions options) {
+#ifdef KV_HAVE_UNO
+  return MakeWarmConverter(std::move(options));
+#else
   return MakeCommandLineConverter(std::move(options));
+#endif
 }
 
 }  // namespace kv::word

@@ -22,14 +22,16 @@ class DocumentConverter {
 
 struct ConverterOptions {
   std::chrono::seconds TimeLimit{120};  // per conversion
-  // Asked while LibreOffice works: true stops the conversion at once.
+  // Asked while LibreOffice works, possibly from another thread: true stops the conversion
+  // at once.
   std::function<bool()> Interrupted = {};
 };
 
 // Starts one soffice per call of ConvertDocument, with a fresh private profile each time.
 std::unique_ptr<DocumentConverter> MakeCommandLineConverter(ConverterOptions options);
 
-// The best converter this build and machine offer.
+// The best converter this build and machine offer: one LibreOffice kept running for all
+// conversions where the build has the LibreOffice SDK, else the command-line converter.
 std::unique_ptr<DocumentConverter> MakeDocumentConverter(ConverterOptions options);
 
 }  // namespace kv::word

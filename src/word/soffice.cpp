@@ -11,25 +11,63 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string_view>
 #include <thread>
-#include <vector>
+
+#include "word/soffice_process.h"
 
 extern char** environ;
 
 namespace kv::word {
 
+namespace soffice {
+
 namespace {
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+std::vector<char*> CStrings(std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  for (std::string& s : strings) pointers.push_back(s.data());
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
+// The environment of this process with TMPDIR set to `temporary`.
+std::vector<std::string> EnvironmentWithTemp(const fs::path& temporary) {
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    if (!std::string_view(*entry).starts_with("TMPDIR=")) environment.emplace_back(*entry);
+  }
+  environment.push_back("TMPDIR=" + temporary.string());
+  return environment;
+}
+
+std::string WithDetail(std::string reason, const std::string& detail) {
+  return detail.empty() ? reason : reason + ": " + detail;
+}
+
+}  // namespace
 
 ConversionResult Failure(std::string reason) {
   return {false, "", std::move(reason)};
+}
+
+PlannedConversion PlanConversion(const std::string& input, const std::string& targetExtension,
+                                 const std::string& outputFolder) {
+  std::error_code error;
+  PlannedConversion planned;
+  planned.source = fs::absolute(input, error);
+  if (error || !fs::is_regular_file(planned.source, error)) {
+    planned.reason = "cannot convert " + input + ": no such file";
+    return planned;
+  }
+  planned.target =
+      fs::absolute(outputFolder, error) / (planned.source.stem().string() + "." + targetExtension);
+  if (fs::equivalent(planned.source, planned.target, error)) {
+    planned.reason = "cannot convert " + input + " onto itself";
+  }
+  return planned;
 }
 
 std::optional<fs::path> FindOnPath(const std::string& program) {
@@ -46,11 +84,31 @@ std::optional<fs::path> FindOnPath(const std::string& program) {
   return std::nullopt;
 }
 
-// file:// URL of a local folder, for LibreOffice's -env:UserInstallation.
-std::string FileUrl(const fs::path& folder) {
+std::string NotFoundReason() {
+  return "LibreOffice (soffice) was not found on the PATH";
+}
+
+std::string TimedOutReason(std::chrono::seconds timeLimit) {
+  return "LibreOffice did not finish within " + std::to_string(timeLimit.count()) +
+         " s and was stopped";
+}
+
+std::string InterruptedReason() {
+  return "the conversion was interrupted";
+}
+
+std::string NoOutputReason(const std::string& targetExtension, const std::string& detail) {
+  return WithDetail("LibreOffice wrote no " + targetExtension + " file", detail);
+}
+
+std::string UnloadableDetail() {
+  return "Error: source file could not be loaded";
+}
+
+std::string FileUrl(const fs::path& path) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string url = "file://";
-  for (unsigned char c : folder.string()) {
+  for (unsigned char c : path.string()) {
     if (std::isalnum(c) || std::strchr("/-._~", c) != nullptr) {
       url += static_cast<char>(c);
     } else {
@@ -62,68 +120,39 @@ std::string FileUrl(const fs::path& folder) {
   return url;
 }
 
-// The export filter LibreOffice needs for our formats; others by extension alone.
-std::string ConvertTarget(const std::string& extension) {
-  if (extension == "docx") return "docx:MS Word 2007 XML";
-  if (extension == "doc") return "doc:MS Word 97";
-  return extension;
+std::string ExportFilter(const std::string& extension) {
+  if (extension == "docx") return "MS Word 2007 XML";
+  if (extension == "doc") return "MS Word 97";
+  return "";
 }
 
-// A private folder for one run: LibreOffice's profile and its console output. Removed
-// with everything in it, whatever happened.
-class WorkFolder {
- public:
-  WorkFolder() {
-    std::string pattern = (fs::temp_directory_path() / "kv-soffice-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~WorkFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
-  }
-  WorkFolder(const WorkFolder&) = delete;
-  WorkFolder& operator=(const WorkFolder&) = delete;
-
-  bool ok() const { return !path_.empty(); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::vector<char*> CStrings(std::vector<std::string>& strings) {
-  std::vector<char*> pointers;
-  for (std::string& s : strings) pointers.push_back(s.data());
-  pointers.push_back(nullptr);
-  return pointers;
+WorkFolder::WorkFolder() {
+  std::string pattern = (fs::temp_directory_path() / "kv-soffice-XXXXXX").string();
+  if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
 }
 
-struct ChildOutcome {
-  enum class Kind { Exited, Signalled, TimedOut, Interrupted } kind = Kind::Exited;
-  int code = 0;
-};
-
-// The environment of this process with TMPDIR set to `temporary`.
-std::vector<std::string> EnvironmentWithTemp(const fs::path& temporary) {
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (!std::string_view(*entry).starts_with("TMPDIR=")) environment.emplace_back(*entry);
-  }
-  environment.push_back("TMPDIR=" + temporary.string());
-  return environment;
+WorkFolder::~WorkFolder() {
+  std::error_code ignored;
+  if (!path_.empty()) fs::remove_all(path_, ignored);
 }
 
-// Starts the program in a process group of its own with standard output and error in
-// `logFile` and its temporary files in `temporary`; gives -1 when it cannot be started.
+std::string WorkFolder::ProfileArgument() const {
+  return "-env:UserInstallation=" + FileUrl(Profile());
+}
+
 // As the subreaper of its processes, this process inherits LibreOffice's worker when its
 // launcher ends, so the whole group can be reaped.
-pid_t Spawn(std::vector<std::string> argv, const fs::path& logFile, const fs::path& temporary) {
+pid_t Spawn(const fs::path& soffice, const std::vector<std::string>& options,
+            const WorkFolder& work) {
+  const fs::path temporary = work.path() / "tmp";
+  std::error_code ignored;
+  fs::create_directory(temporary, ignored);
   prctl(PR_SET_CHILD_SUBREAPER, 1);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 1, work.LogFile().c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
 
   posix_spawnattr_t attributes;
@@ -137,6 +166,8 @@ pid_t Spawn(std::vector<std::string> argv, const fs::path& logFile, const fs::pa
   for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&signals, s);
   posix_spawnattr_setsigdefault(&attributes, &signals);
 
+  std::vector<std::string> argv = {soffice.string()};
+  argv.insert(argv.end(), options.begin(), options.end());
   std::vector<char*> args = CStrings(argv);
   std::vector<std::string> environment = EnvironmentWithTemp(temporary);
   pid_t pid = -1;
@@ -151,37 +182,23 @@ pid_t Spawn(std::vector<std::string> argv, const fs::path& logFile, const fs::pa
   return pid;
 }
 
-// Waits for the child up to the time limit or an interruption, then ends whatever is left
-// of its group (LibreOffice's own worker process included) and reaps the child.
-ChildOutcome WaitAndEndGroup(pid_t pid, std::chrono::seconds timeLimit,
-                             const std::function<bool()>& interrupted) {
-  const auto deadline = Clock::now() + timeLimit;
-  bool exited = false, stopped = false;
-  while (!exited && !stopped && Clock::now() < deadline) {
-    stopped = interrupted && interrupted();
-    siginfo_t info{};
-    // WNOWAIT keeps the child unreaped, so its group id cannot be reused before killpg.
-    const int result = waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT);
-    if (result == 0 && info.si_pid == pid) {
-      exited = true;
-    } else if (result == -1 && errno == ECHILD) {
-      return {ChildOutcome::Kind::Exited, 0};  // reaped elsewhere; its output tells
-    } else if (result == 0 && !stopped) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-  }
+bool HasExited(pid_t pid) {
+  siginfo_t info{};
+  // WNOWAIT keeps the child unreaped, so its group id cannot be reused before killpg.
+  const int result = waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT);
+  return (result == 0 && info.si_pid == pid) || (result == -1 && errno == ECHILD);
+}
+
+int EndGroup(pid_t pid) {
   killpg(pid, SIGKILL);
   int status = 0;
   while (waitpid(pid, &status, 0) == -1 && errno == EINTR) {
   }
   while (waitpid(-pid, nullptr, 0) > 0 || errno == EINTR) {
   }
-  if (!exited) return {stopped ? ChildOutcome::Kind::Interrupted : ChildOutcome::Kind::TimedOut, 0};
-  if (WIFSIGNALED(status)) return {ChildOutcome::Kind::Signalled, WTERMSIG(status)};
-  return {ChildOutcome::Kind::Exited, WEXITSTATUS(status)};
+  return status;
 }
 
-// The last non-empty line LibreOffice printed, which names the problem when there is one.
 std::string LastLine(const fs::path& logFile) {
   std::ifstream in(logFile);
   std::string last;
@@ -192,8 +209,33 @@ std::string LastLine(const fs::path& logFile) {
   return last;
 }
 
-std::string WithDetail(std::string reason, const std::string& detail) {
-  return detail.empty() ? reason : reason + ": " + detail;
+}  // namespace soffice
+
+namespace {
+
+using namespace soffice;
+using Clock = std::chrono::steady_clock;
+
+struct ChildOutcome {
+  enum class Kind { Exited, Signalled, TimedOut, Interrupted } kind = Kind::Exited;
+  int code = 0;
+};
+
+// Waits for the child up to the time limit or an interruption, then ends whatever is left
+// of its group (LibreOffice's own worker process included) and reaps the child.
+ChildOutcome WaitAndEndGroup(pid_t pid, std::chrono::seconds timeLimit,
+                             const std::function<bool()>& interrupted) {
+  const auto deadline = Clock::now() + timeLimit;
+  bool exited = false, stopped = false;
+  while (!exited && !stopped && Clock::now() < deadline) {
+    stopped = interrupted && interrupted();
+    exited = HasExited(pid);
+    if (!exited && !stopped) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const int status = EndGroup(pid);
+  if (!exited) return {stopped ? ChildOutcome::Kind::Interrupted : ChildOutcome::Kind::TimedOut, 0};
+  if (WIFSIGNALED(status)) return {ChildOutcome::Kind::Signalled, WTERMSIG(status)};
+  return {ChildOutcome::Kind::Exited, WEXITSTATUS(status)};
 }
 
 }  // namespace
@@ -201,44 +243,37 @@ std::string WithDetail(std::string reason, const std::string& detail) {
 ConversionResult ConvertDocument(const std::string& input, const std::string& targetExtension,
                                  const std::string& outputFolder, std::chrono::seconds timeLimit,
                                  const std::function<bool()>& interrupted) {
-  std::error_code error;
-  const fs::path source = fs::absolute(input, error);
-  if (error || !fs::is_regular_file(source, error)) {
-    return Failure("cannot convert " + input + ": no such file");
-  }
-  const fs::path folder = fs::absolute(outputFolder, error);
-  const fs::path target = folder / (source.stem().string() + "." + targetExtension);
-  if (fs::equivalent(source, target, error)) {
-    return Failure("cannot convert " + input + " onto itself");
-  }
+  const PlannedConversion planned = PlanConversion(input, targetExtension, outputFolder);
+  if (!planned.reason.empty()) return Failure(planned.reason);
   const std::optional<fs::path> soffice = FindOnPath("soffice");
-  if (!soffice) return Failure("LibreOffice (soffice) was not found on the PATH");
+  if (!soffice) return Failure(NotFoundReason());
 
   WorkFolder work;
   if (!work.ok()) {
     return Failure(std::string("cannot create a folder for LibreOffice: ") + std::strerror(errno));
   }
-  fs::remove(target, error);  // a stale file must not pass for this run's output
-  const fs::path logFile = work.path() / "soffice.log";
-  fs::create_directory(work.path() / "tmp", error);
-  const pid_t pid = Spawn(
-      {soffice->string(), "--headless", "--norestore", "--nologo", "--nolockcheck", "--nodefault",
-       "-env:UserInstallation=" + FileUrl(work.path() / "profile"), "--convert-to",
-       ConvertTarget(targetExtension), "--outdir", folder.string(), source.string()},
-      logFile, work.path() / "tmp");
+  std::error_code error;
+  fs::remove(planned.target, error);  // a stale file must not pass for this run's output
+  const std::string filter = ExportFilter(targetExtension);
+  const pid_t pid =
+      Spawn(*soffice,
+            {"--headless", "--norestore", "--nologo", "--nolockcheck", "--nodefault",
+             work.ProfileArgument(), "--convert-to",
+             filter.empty() ? targetExtension : targetExtension + ":" + filter, "--outdir",
+             planned.target.parent_path().string(), planned.source.string()},
+            work);
   if (pid == -1) {
     return Failure(std::string("LibreOffice could not be started: ") + std::strerror(errno));
   }
 
   const ChildOutcome outcome = WaitAndEndGroup(pid, timeLimit, interrupted);
-  const std::string detail = LastLine(logFile);
+  const std::string detail = LastLine(work.LogFile());
   switch (outcome.kind) {
     case ChildOutcome::Kind::Interrupted:
-      fs::remove(target, error);
-      return Failure("the conversion was interrupted");
+      fs::remove(planned.target, error);
+      return Failure(InterruptedReason());
     case ChildOutcome::Kind::TimedOut:
-      return Failure("LibreOffice did not finish within " + std::to_string(timeLimit.count()) +
-                     " s and was stopped");
+      return Failure(TimedOutReason(timeLimit));
     case ChildOutcome::Kind::Signalled:
       return Failure(
           WithDetail("LibreOffice was ended by signal " + std::to_string(outcome.code), detail));
@@ -248,10 +283,10 @@ ConversionResult ConvertDocument(const std::string& input, const std::string& ta
             "LibreOffice failed with exit status " + std::to_string(outcome.code), detail));
       }
   }
-  if (!fs::is_regular_file(target, error) || fs::file_size(target, error) == 0) {
-    return Failure(WithDetail("LibreOffice wrote no " + targetExtension + " file", detail));
+  if (!fs::is_regular_file(planned.target, error) || fs::file_size(planned.target, error) == 0) {
+    return Failure(NoOutputReason(targetExtension, detail));
   }
-  return {true, target.string(), ""};
+  return {true, planned.target.string(), ""};
 }
 
 }  // namespace kv::word

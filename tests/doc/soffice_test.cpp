@@ -1,8 +1,10 @@
 // Conversion through LibreOffice: real round trips, and a stand-in `soffice` on the PATH
-// for the failures (missing program, failing program, one that never ends).
+// for the failures (missing program, failing program, one that never ends), through the
+// command-line converter and the one that keeps LibreOffice running.
 #include "word/soffice.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -16,14 +18,17 @@
 #include "support/docx_builder.h"
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
+#include "word/converter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kv::testing::DocxBuilder;
+using kv::testing::ProcessesMentioning;
 using kv::testing::ReadFileBytes;
 using kv::testing::TempDir;
 using kv::word::ConvertDocument;
+using kv::word::DocumentConverter;
 using namespace std::chrono_literals;
 
 // Sets an environment variable for one test and puts the old value back.
@@ -100,11 +105,14 @@ class SofficeTest : public ::testing::Test {
 TEST_F(SofficeTest, AFileThatIsNotADocumentGivesLibreOfficesReason) {
   const std::string input = work / "broken.docx";
   std::ofstream(input) << "PK\x03\x04 not really a package";
-  const auto result = ConvertDocument(input, "doc", work.path().string(), 120s);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.reason, "LibreOffice wrote no doc file: Error: source file could not be loaded");
-  EXPECT_FALSE(fs::exists(work / "broken.doc"));
-  EXPECT_TRUE(TempIsEmpty());
+  for (const auto& make : {kv::word::MakeCommandLineConverter, kv::word::MakeDocumentConverter}) {
+    const auto result = make({120s})->Convert(input, "doc", work.path().string());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.reason,
+              "LibreOffice wrote no doc file: Error: source file could not be loaded");
+    EXPECT_FALSE(fs::exists(work / "broken.doc"));
+    EXPECT_TRUE(TempIsEmpty());
+  }
 }
 
 // Each case puts a stand-in `soffice` ("": none at all) alone on the PATH.
@@ -123,14 +131,45 @@ TEST_F(SofficeTest, FailuresGiveTheirReasonAndLeaveNothingBehind) {
        "cannot convert " + (work / "nowhere.doc") + ": no such file"},
       {"exit 0", input, "docx", "cannot convert " + input + " onto itself"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.reason);
-    ScopedEnv path("PATH", FakeSoffice(c.script));
-    const auto result = ConvertDocument(c.input, c.format, work.path().string(), 5s);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.reason, c.reason);
+  for (const auto& make : {kv::word::MakeCommandLineConverter, kv::word::MakeDocumentConverter}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.reason);
+      ScopedEnv path("PATH", FakeSoffice(c.script));
+      const auto result = make({5s})->Convert(c.input, c.format, work.path().string());
+      EXPECT_FALSE(result.ok);
+      EXPECT_EQ(result.reason, c.reason);
+      EXPECT_TRUE(TempIsEmpty());
+    }
+  }
+  EXPECT_EQ(ReadFileBytes(input), before);
+}
+
+// One converter for several documents: a LibreOffice that hangs while starting is killed
+// at the time limit, one that crashed is replaced, and the last is ended with the converter.
+TEST_F(SofficeTest, TheWarmConverterOutlivesAHangAndACrashAndLeavesNothingBehind) {
+  const std::string input = SmallDocx("plan.docx");
+  const std::string before = ReadFileBytes(input);
+  auto converter = kv::word::MakeDocumentConverter({15s});
+  {
+    ScopedEnv path("PATH", FakeSoffice("echo $$ > \"$here/pid\"\nsleep 300"));
+    EXPECT_EQ(converter->Convert(input, "doc", work.path().string()).reason,
+              "LibreOffice did not finish within 15 s and was stopped");
+    EXPECT_TRUE(Gone(FirstLine(work / "bin/pid")));
     EXPECT_TRUE(TempIsEmpty());
   }
+  for (const bool crash : {false, true}) {
+    for (pid_t pid : crash ? ProcessesMentioning(temp.path().string()) : std::vector<pid_t>{}) {
+      kill(pid, SIGKILL);
+      ASSERT_TRUE(Gone(std::to_string(pid)));
+    }
+    SCOPED_TRACE(crash ? "after a crash" : "after a hang");
+    const auto result = converter->Convert(input, "doc", work.path().string());
+    ASSERT_TRUE(result.ok) << result.reason;
+    EXPECT_EQ(ReadFileBytes(result.output).substr(0, 4), "\xD0\xCF\x11\xE0");
+  }
+  converter.reset();
+  EXPECT_EQ(ProcessesMentioning(temp.path().string()), std::vector<pid_t>{});
+  EXPECT_TRUE(TempIsEmpty());
   EXPECT_EQ(ReadFileBytes(input), before);
 }
 

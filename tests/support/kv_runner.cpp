@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <pugixml.hpp>
 
@@ -94,6 +95,16 @@ std::vector<std::string> BodyParagraphs(const std::string& docxPath) {
     paragraphs.push_back(text);
   }
   return paragraphs;
+}
+
+std::vector<pid_t> ProcessesMentioning(const std::string& text) {
+  std::vector<pid_t> found;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream in(entry.path() / "cmdline");
+    if (std::string(std::istreambuf_iterator<char>(in), {}).find(text) != std::string::npos)
+      found.push_back(std::atoi(entry.path().filename().c_str()));
+  }
+  return found;
 }
 
 }  // namespace kv::testing

@@ -1,6 +1,8 @@
 // Runs the built kv binary in a working folder and captures what it left behind.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -47,6 +49,9 @@ std::vector<std::string> LogLines(const std::string& workingFolder);
 // One part of a .docx package ("word/settings.xml"), "" when it has none; throws when
 // the package cannot be read.
 std::string ZipEntry(const std::string& path, const std::string& name);
+
+// The processes whose command line names `text` (a zombie has none).
+std::vector<pid_t> ProcessesMentioning(const std::string& text);
 
 // Body paragraphs of a .docx, in order, as plain text (tables excluded).
 std::vector<std::string> BodyParagraphs(const std::string& docxPath);
