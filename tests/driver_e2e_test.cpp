@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <regex>
@@ -411,6 +412,66 @@ TEST_F(DriverEndToEnd, MarkedCellsAreReportedAsShadedInTheCopy) {
            "Validating procurement tables...", "Procurement tables contain errors.",
            "Validating ODC tables...", "ODC tables parsed."},
           Joined(kCrossChecks, {"12 errors found", kCompleted}))));
+  chosen.ExpectUnchanged();
+}
+
+// The bundled samples: the clean ones give nothing and leave no copy; the one with
+// mistakes types each of them at the top of its copy, shades its cells and logs each
+// phase's outcome.
+TEST_F(DriverEndToEnd, SamplesShowBothOutcomes) {
+  const std::string examples = KV_SOURCE_DIR "/examples/";
+  for (const char* clean : {"1234-we.docx", "1234-wr.docx"}) {
+    const ChosenDocument chosen(dir / clean, ReadFileBytes(examples + clean));
+    EXPECT_EQ(Run({chosen.path}).status, 0) << clean;
+    EXPECT_FALSE(fs::exists(dir / (fs::path(clean).stem().string() + "-validated.docx")));
+    chosen.ExpectUnchanged();
+  }
+  const ChosenDocument chosen(dir / "1235-we.docx", ReadFileBytes(examples + "1235-we.docx"));
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const std::string copy = dir / "1235-we-validated.docx";
+  const auto typed = WithoutDates(BodyParagraphs(copy));
+  EXPECT_EQ(
+      Strings(typed.begin(), typed.begin() + 17),
+      (Strings{"DO Ruvaveruz 1.2.4 - Project 1235 validated on <date>", "",
+               "Errors: ", "Table contains errors: 7. Technical Schedule",
+               "Incorrect values in cells (5,10) (10,10) (11,2) (11,10)",
+               "Table contains errors: TABLE 2-1",
+               "Unrecognizable or misplaced text in cells (8,4)", "Incorrect values in cells (9,2)",
+               "", "Warnings:",
+               "Technical Schedule: the number of days must be integer or half-integer in cell "
+               "(10,2)",
+               "8. Personnel Commitments, Participant Institution 1, Category II: Daily rate "
+               "greater than $35 in cell (3,5)",
+               "Total overhead value exceeds 10%", "",
+               "Information:", "Overhead value for Leading Institution exceeds 10%", ""}));
+  Json marked = Json::array();
+  for (const auto& [table, row, column, colour] : {std::tuple{4, 5, 10, "green"},
+                                                   {4, 10, 2, "yellow"},
+                                                   {4, 10, 10, "green"},
+                                                   {4, 11, 2, "green"},
+                                                   {4, 11, 10, "green"},
+                                                   {10, 3, 5, "yellow"},
+                                                   {21, 8, 4, "red"},
+                                                   {21, 9, 2, "green"}}) {
+    marked.push_back({{"table", table}, {"row", row}, {"column", column}, {"colour", colour}});
+    const std::map<std::string, std::string> fills = {
+        {"red", "FF0000"}, {"green", "008000"}, {"yellow", "FFFF00"}};
+    EXPECT_EQ(CellFill(copy, table, row, column), fills.at(colour));
+  }
+  EXPECT_EQ(Json::parse(run.out)["marked_cells"], marked);
+  const auto log = Log();
+  EXPECT_THAT(
+      Strings(std::find(log.begin(), log.end(), "Validating tech schedule..."), log.end()),
+      ElementsAreArray(Joined(
+          {"Validating tech schedule...", "Technical schedule contains errors.",
+           "Validating personnel commitments...", "Personnel commitments parsed.",
+           "Validating section: 9. Financial Information", "Financial tables parsed.",
+           "Validating procurement tables...", "Procurement tables contain errors.",
+           "Validating ODC tables...", "ODC tables parsed."},
+          {kCrossChecks[0], kCrossChecks[1], kCrossChecks[2], kCrossChecks[3], kCrossChecks[4],
+           kCrossChecks[5], kCrossChecks[6], "Funding norms validation failed", "5 errors found",
+           "3 warnings", "1 info messages", kCompleted})));
   chosen.ExpectUnchanged();
 }
 
