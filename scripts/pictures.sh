@@ -45,8 +45,12 @@ status=0
 [ $status -eq 1 ] || { echo "pictures.sh: kv ended with status $status" >&2; exit 1; }
 { echo "$ kv --json 1235-we.docx"; fold -w 96 "$work/plans/out.txt"; echo "$ echo \$?"; echo 1; } \
   >"$work/terminal.txt"
+# One label per line, stacked: ImageMagick refuses a single label of many lines. A "%"
+# in a label starts an escape.
+labels=()
+while IFS= read -r line; do labels+=("label:${line//%/%%} "); done <"$work/terminal.txt"
 convert -background '#1e1e1e' -fill '#e0e0e0' -font DejaVu-Sans-Mono -pointsize 13 \
-  -bordercolor '#1e1e1e' -border 12 "label:$(cat "$work/terminal.txt")" "$work/terminal.png"
+  "${labels[@]}" -append +repage -bordercolor '#1e1e1e' -border 12 "$work/terminal.png"
 save_small "$work/terminal.png" "$images/terminal.png"
 
 # The validated copy through LibreOffice (a private profile, so a running office is left alone).
