@@ -70,20 +70,6 @@ TEST_F(EngineTest, GoToTableMovesToTheNextTableOnly) {
   EXPECT_THROW(app_->Tables1(), WordError);
 }
 
-// Which cells are missing is shown through the cell readers; here the raw text and counts.
-TEST_F(EngineTest, CellTextCarriesTheEndOfCellMarkAndMergedCellsCountOnce) {
-  TableSpec table = SimpleTable({{" 12 ", "top"}, {"a", "b", ""}});
-  table.rows[0][0].gridSpan = 2;
-  table.rows[0][1].vmerge = CellSpec::VMerge::Restart;
-  table.rows[1][2].vmerge = CellSpec::VMerge::Continue;
-  Open(DocxBuilder().Table(table));
-  EXPECT_EQ(app_->CellRangeText(1, 1, 1), " 12 \r\a");
-  EXPECT_EQ(app_->CellRangeText(1, 2, 2), "b\r\a");
-  EXPECT_EQ(app_->RowsCount(1), 2);
-  EXPECT_EQ(app_->ColumnsCount(1), 3);
-  EXPECT_THROW(app_->CellSelect(1, 2, 3), WordError);  // continues the merge above
-}
-
 TEST_F(EngineTest, NestedTablesAreNumberedWhereTheyStart) {
   CellSpec holder;
   holder.rawContentXml =
