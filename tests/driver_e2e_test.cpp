@@ -195,10 +195,6 @@ TEST_F(DriverEndToEnd, FindingsAreTypedAtTheTopOfTheSavedCopyInTheDocumentsLangu
     // Proofing is off over the whole document, its own text included.
     EXPECT_THAT(ZipEntry(copy, "word/document.xml"),
                 HasSubstr("<w:noProof/></w:rPr><w:t xml:space=\"preserve\">Second paragraph."));
-    const auto log = Log();
-    EXPECT_THAT(log, Contains("Incorrect document structure"));
-    EXPECT_THAT(log, Contains("2 errors found"));
-    EXPECT_EQ(log.back(), kCompleted);
     chosen.ExpectUnchanged();
   }
 }
@@ -349,7 +345,6 @@ TEST_F(DriverEndToEnd, WarningsOnlyAreTypedWithoutInformationAndBoxSaysNoErrors)
                   Joined({kSummaryLine, "", "Warnings:", "Project duration below 6 months", ""},
                          BodyParagraphs(chosen.path))));
   EXPECT_THAT(Log(), Contains("1 warnings"));
-  EXPECT_THAT(Log(), Not(Contains("Validating tech schedule...")));
   chosen.ExpectUnchanged();
 }
 
