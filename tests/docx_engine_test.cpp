@@ -47,8 +47,20 @@ TEST_F(EngineTest, SpecialCharactersReadAsTheWordProcessorReportsThem) {
   EXPECT_THROW(app_->Tables1(), WordError);  // outside any table
 }
 
-// Moving from table to table, counting rows and columns and leaving a table are pinned by
-// the table checks and the navigation helpers on the same engine.
+// The widest row gives the columns, whatever the merges; a cell merged away cannot be
+// selected. Moving between tables and leaving one are pinned by the table checks and the
+// navigation helpers on the same engine.
+TEST_F(EngineTest, MergedCellsCountOnce) {
+  TableSpec table = SimpleTable({{"12", "top"}, {"a", "b", ""}});
+  table.rows[0][0].gridSpan = 2;
+  table.rows[0][1].vmerge = CellSpec::VMerge::Restart;
+  table.rows[1][2].vmerge = CellSpec::VMerge::Continue;
+  Open(DocxBuilder().Table(table));
+  EXPECT_EQ(app_->RowsCount(1), 2);
+  EXPECT_EQ(app_->ColumnsCount(1), 3);
+  EXPECT_THROW(app_->CellSelect(1, 2, 3), WordError);  // continues the merge above
+}
+
 TEST_F(EngineTest, NestedTablesAreNumberedWhereTheyStart) {
   CellSpec holder;
   holder.rawContentXml =
