@@ -125,7 +125,10 @@ TEST_F(EditingTest, SummaryTypedAtTheTopPrecedesTheDocument) {
 }
 
 TEST_F(EditingTest, TypingBeforeALeadingTableOrInsideARun) {
-  Open(DocxBuilder().Table(SimpleTable({{"a"}})).ParagraphRuns({"Hello ", "world"}));
+  Open(DocxBuilder()
+           .Table(SimpleTable({{"a"}}))
+           .RawParagraph("<w:p><w:r><w:t xml:space=\"preserve\">Hello "
+                         "</w:t></w:r><w:r><w:t>world</w:t></w:r></w:p>"));
   app_->HomeKey(wdStory);
   app_->TypeParagraph();  // a new paragraph above the table
   app_->HomeKey(wdStory);

@@ -117,11 +117,11 @@ TEST_F(DriverEndToEnd, NoFileChosenEndsWithTheEnglishBoxAndStatus2) {
                                                {{}, {"DISPLAY=:4711", "QT_QPA_PLATFORM=xcb"}}}) {
     const KvRun run = Run(arguments, environment, "\n");
     EXPECT_EQ(run.status, 2);
-    EXPECT_THAT(run.err, HasSubstr("File path (empty to cancel): "));
-    EXPECT_THAT(run.err,
-                HasSubstr("DO Ruvaveruz 1.2.4\nNo file selected\nValidation terminated\n"));
+    EXPECT_EQ(run.err,
+              "Validate workplan\n  MS Word document (*.doc *.docx)\nFile path (empty to cancel): "
+              "\n\nDO Ruvaveruz 1.2.4\nNo file selected\nValidation terminated\n[OK] press Enter "
+              "\nkv: no file selected\n");
     EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "No file selected.", kCompleted));
-    EXPECT_THAT(run.err, EndsWith("\nkv: no file selected\n"));
     EXPECT_EQ(run.out.empty(), arguments.empty());
     if (!arguments.empty()) ExpectEmptyReport(run, nullptr, "no_file", "no file selected");
   }
@@ -153,18 +153,22 @@ TEST_F(DriverEndToEnd, RefusedNameShowsOnlyTheNameBoxAndLeavesNoCopy) {
   chosen.ExpectUnchanged();
 }
 
+// With --json the report stands on one line and the findings are not printed; a folder
+// named like a document keeps its name.
 TEST_F(DriverEndToEnd, FindingsAreTypedAtTheTopOfTheSavedCopyInTheDocumentsLanguage) {
   const struct {
-    std::string name;
+    std::string name, language;
     Strings summary;
     std::string boxStart, boxEnd;
   } cases[] = {
       {"1234-we",
+       "en",
        {"Errors: ", "Missing Part I. Summary Project Information",
         "Incorrect section sequence. No further validation done.", ""},
        "Validation completed\nErrors listed in file ",
        "\nNo warnings\n"},
-      {"1234-wr",
+      {"plans.doc/1234-wr",
+       "ru",
        {"Ошибки: ", "Отсутствует часть I. Сводная Информация по Проекту",
         "Неправильная последовательность разделов. Проверка прервана.", ""},
        "Проверка завершена\nСписок ошибок в файле ",
@@ -172,38 +176,28 @@ TEST_F(DriverEndToEnd, FindingsAreTypedAtTheTopOfTheSavedCopyInTheDocumentsLangu
   };
   for (const auto& c : cases) {
     const ChosenDocument chosen(dir / (c.name + ".docx"), UnstructuredDocument());
-    const KvRun run = Run({chosen.path});
+    const bool json = c.language == "ru";
+    const KvRun run = Run(json ? Strings{"--json", chosen.path} : Strings{chosen.path});
     EXPECT_EQ(run.status, 1) << run.err;
     const std::string copy = dir / (c.name + "-validated.docx");
     EXPECT_THAT(WithoutDates(BodyParagraphs(copy)),
                 ElementsAreArray(Joined(Joined({kSummaryLine, ""}, c.summary), kUnstructuredText)));
-    EXPECT_EQ(run.err, kBanner + ": " + c.boxStart + copy + c.boxEnd + chosen.path + ": error: " +
-                           c.summary[1] + "\n" + chosen.path + ": error: " + c.summary[2] + "\n");
+    const std::string findings = chosen.path + ": error: " + c.summary[1] + "\n" + chosen.path +
+                                 ": error: " + c.summary[2] + "\n";
+    EXPECT_EQ(run.err, kBanner + ": " + c.boxStart + copy + c.boxEnd + (json ? "" : findings));
+    if (json) {
+      const auto report = Json::parse(run.out);
+      EXPECT_EQ(report["file"], chosen.path);
+      EXPECT_EQ(report["validated_copy"], copy);
+      EXPECT_EQ(report["language"], c.language);
+      EXPECT_EQ(report["project_number"], "1234");
+      EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one object on one line";
+    }
     // Proofing is off over the whole document, its own text included.
     EXPECT_THAT(ZipEntry(copy, "word/document.xml"),
                 HasSubstr("<w:noProof/></w:rPr><w:t xml:space=\"preserve\">Second paragraph."));
-    const auto log = Log();
-    EXPECT_THAT(log, Contains("Incorrect document structure"));
-    EXPECT_THAT(log, Contains("2 errors found"));
-    EXPECT_EQ(log.back(), kCompleted);
     chosen.ExpectUnchanged();
   }
-}
-
-TEST_F(DriverEndToEnd, JsonReportNamesTheFilesAndAFolderNamedLikeADocumentKeepsItsName) {
-  const ChosenDocument chosen(dir / "plans.doc/a-0123.1-we.docx", UnstructuredDocument());
-  const KvRun run = Run({"--json", chosen.path});
-  EXPECT_EQ(run.status, 1) << run.err;
-  const auto report = Json::parse(run.out);
-  const std::string copy = dir / "plans.doc/a-0123.1-we-validated.docx";
-  EXPECT_EQ(report["file"], chosen.path);
-  EXPECT_EQ(report["validated_copy"], copy);
-  EXPECT_EQ(report["language"], "en");
-  EXPECT_EQ(report["project_number"], "A-0123.1");
-  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one object on one line";
-  EXPECT_TRUE(fs::exists(copy));
-  EXPECT_FALSE(fs::exists(dir / "plans-validated.doc"));
-  chosen.ExpectUnchanged();
 }
 
 TEST_F(DriverEndToEnd, UnexpectedFailureEndsAbnormallyAndLeavesTheCopy) {
@@ -352,7 +346,6 @@ TEST_F(DriverEndToEnd, WarningsOnlyAreTypedWithoutInformationAndBoxSaysNoErrors)
                   Joined({kSummaryLine, "", "Warnings:", "Project duration below 6 months", ""},
                          BodyParagraphs(chosen.path))));
   EXPECT_THAT(Log(), Contains("1 warnings"));
-  EXPECT_THAT(Log(), Not(Contains("Validating tech schedule...")));
   chosen.ExpectUnchanged();
 }
 

@@ -230,13 +230,7 @@ TableSpec SimpleTable(const std::vector<std::vector<std::string>>& cells) {
 }
 
 DocxBuilder& DocxBuilder::Paragraph(const std::string& text) {
-  return ParagraphRuns({text});
-}
-
-DocxBuilder& DocxBuilder::ParagraphRuns(const std::vector<std::string>& runs) {
-  std::string xml = "<w:p>";
-  for (const auto& run : runs) xml += TextRun(run);
-  blocks_.push_back(xml + "</w:p>");
+  blocks_.push_back("<w:p>" + TextRun(text) + "</w:p>");
   return *this;
 }
 

@@ -28,8 +28,6 @@ class DocxBuilder {
  public:
   // A paragraph of plain text in one run.
   DocxBuilder& Paragraph(const std::string& text);
-  // A paragraph whose text is split into the given runs.
-  DocxBuilder& ParagraphRuns(const std::vector<std::string>& runs);
   // A paragraph given as raw WordprocessingML (<w:p>...</w:p>), for tabs, breaks,
   // symbols, fields, tracked changes and content controls.
   DocxBuilder& RawParagraph(const std::string& paragraphXml);

@@ -42,9 +42,9 @@ PhaseRun::~PhaseRun() {
   word::CloseDocumentSession(ctx.Document);
 }
 
-bool PhaseRun::Open(const WorkPlanDocument& plan, const std::string& fileName) {
-  plan.Save(dir / fileName);
-  return word::OpenDocumentSession(ctx.Document, dir / fileName);
+bool PhaseRun::Open(const WorkPlanDocument& plan) {
+  plan.Save(dir / "plan.docx");
+  return word::OpenDocumentSession(ctx.Document, dir / "plan.docx");
 }
 
 std::vector<std::string> PhaseRun::Errors() const {

@@ -36,8 +36,8 @@ class PhaseRun {
   PhaseRun(const PhaseRun&) = delete;
   PhaseRun& operator=(const PhaseRun&) = delete;
 
-  // Saves the plan as `fileName` in the private folder and opens it.
-  bool Open(const WorkPlanDocument& plan, const std::string& fileName = "plan.docx");
+  // Saves the plan in the private folder and opens it.
+  bool Open(const WorkPlanDocument& plan);
 
   std::vector<std::string> Errors() const;
   std::vector<std::string> Warnings() const;
