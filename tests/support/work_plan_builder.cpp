@@ -659,8 +659,8 @@ WorkPlanDocument BuildWorkPlan(const WorkPlan& plan) {
   return PlanWriter(plan).Write();
 }
 
-WorkPlanDocument PlanWithPersonnelMistakes() {
-  WorkPlan plan;
+WorkPlanDocument PlanWithPersonnelMistakes(const std::string& projectNumber) {
+  WorkPlan plan{.projectNumber = projectNumber};
   plan.personnel.assign(3, DefaultStaff(false, plan.Years()));
   plan.personnel[1].categories[1][1].rate = 36;
   auto doc = BuildWorkPlan(plan);

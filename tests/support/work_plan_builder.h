@@ -121,7 +121,7 @@ WorkPlanDocument BuildWorkPlan(const WorkPlan& plan = {});
 // agree (leading institution, category II, row 2), an unknown weapon expertise code
 // (participant 1, category I), a daily rate above the norm (participant 1, category II,
 // row 3) and the keyword inside a table (participant 2, category IV).
-WorkPlanDocument PlanWithPersonnelMistakes();
+WorkPlanDocument PlanWithPersonnelMistakes(const std::string& projectNumber = "1234");
 
 // The default plan with cost-table mistakes: in Table 2-1 the leading institution's
 // second item is bought in a quarter after the project (row 8), so its subtotal
