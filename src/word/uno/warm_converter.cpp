@@ -163,11 +163,24 @@ class WarmConverter final : public DocumentConverter {
   explicit WarmConverter(ConverterOptions options)
       : options_(options), fallback_(MakeCommandLineConverter(std::move(options))) {}
 
-  // Starting LibreOffice and the conversion itself have a time limit each.
+  // Starting LibreOffice and the conversion itself have a time limit each. A LibreOffice
+  // that served before may have died since without its end being seen yet: when it breaks
+  // off the conversion of its own accord, a fresh one is tried once.
   ConversionResult Convert(const std::string& input, const std::string& targetExtension,
                            const std::string& outputFolder) override {
     const PlannedConversion planned = PlanConversion(input, targetExtension, outputFolder);
     if (!planned.reason.empty()) return Failure(planned.reason);
+    const bool reused = office_ != nullptr;
+    brokeOff_ = false;
+    ConversionResult result = ConvertOnce(planned, input, targetExtension, outputFolder);
+    if (reused && brokeOff_) result = ConvertOnce(planned, input, targetExtension, outputFolder);
+    return result;
+  }
+
+ private:
+  ConversionResult ConvertOnce(const PlannedConversion& planned, const std::string& input,
+                               const std::string& targetExtension,
+                               const std::string& outputFolder) {
     if (office_ && HasExited(office_->pid)) office_.reset();  // crashed since the last one
     if (!cold_ && !office_) {
       const std::optional<Verdict> started = Start();
@@ -196,7 +209,6 @@ class WarmConverter final : public DocumentConverter {
     return {true, planned.target.string(), ""};
   }
 
- private:
   // Starts soffice and connects to it within the time limit: None when it serves, the
   // watchdog's verdict when it was stopped, nothing when LibreOffice cannot be used this way
   // (a soffice that ends at once, a machine without the UNO runtime).
@@ -270,6 +282,7 @@ class WarmConverter final : public DocumentConverter {
   ConversionResult Failed(Verdict verdict, const PlannedConversion& planned,
                           const std::string& detail) {
     office_.reset();
+    brokeOff_ = verdict == Verdict::None;
     std::error_code ignored;
     fs::remove(planned.target, ignored);
     if (verdict == Verdict::Interrupted) return Failure(InterruptedReason());
@@ -280,7 +293,8 @@ class WarmConverter final : public DocumentConverter {
 
   ConverterOptions options_;
   std::unique_ptr<DocumentConverter> fallback_;
-  bool cold_ = false;  // the warm way cannot work here: every conversion takes the fallback
+  bool cold_ = false;      // the warm way cannot work here: every conversion takes the fallback
+  bool brokeOff_ = false;  // the last conversion was broken off by LibreOffice itself
   std::unique_ptr<Office> office_;
 };
 
