@@ -32,7 +32,7 @@ bool Interrupted() {
 
 // An end-to-end test may ask for the command-line converter through
 // KV_TEST_CONVERTER=command-line; builds without the test hooks ignore it.
-std::unique_ptr<word::DocumentConverter> MakeConverter(word::ConverterOptions options) {
+std::unique_ptr<word::DocumentConverter> ChooseConverter(word::ConverterOptions options) {
 #ifdef KV_TEST_HOOKS
   if (const char* choice = std::getenv("KV_TEST_CONVERTER");
       choice != nullptr && std::string_view(choice) == "command-line") {
@@ -41,18 +41,6 @@ std::unique_ptr<word::DocumentConverter> MakeConverter(word::ConverterOptions op
 #endif
   return word::MakeDocumentConverter(std::move(options));
 }
-
-class ConverterOnDemand final : public word::DocumentConverter {
- public:
-  word::ConversionResult Convert(const std::string& input, const std::string& targetExtension,
-                                 const std::string& outputFolder) override {
-    if (!converter_) converter_ = MakeConverter({.Interrupted = Interrupted});
-    return converter_->Convert(input, targetExtension, outputFolder);
-  }
-
- private:
-  std::unique_ptr<word::DocumentConverter> converter_;
-};
 
 // A run that did not validate says why, after its boxes; --quiet keeps only the failures
 // of kv itself.
@@ -150,7 +138,7 @@ class Batch {
   // One worker with its own converter: validates the next document until none is left
   // or a stop signal came.
   void Work() {
-    const auto converter = MakeConverterOnDemand();
+    const auto converter = MakeConverter();
     for (std::size_t index = next_++; index < documents_.size() && !Interrupted();
          index = next_++) {
       Announce(index);
@@ -249,8 +237,8 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
   return run;
 }
 
-std::shared_ptr<word::DocumentConverter> MakeConverterOnDemand() {
-  return std::make_shared<ConverterOnDemand>();
+std::shared_ptr<word::DocumentConverter> MakeConverter() {
+  return ChooseConverter({.Interrupted = Interrupted});
 }
 
 bool PrintJson(std::ostream& out, std::ostream& err, const report::RunReport& report) {

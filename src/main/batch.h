@@ -33,9 +33,9 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
                              report::RunLog& log, std::ostream& err,
                              const std::shared_ptr<word::DocumentConverter>& converter);
 
-// A converter that starts only when a .doc first needs one: documents without a .doc
-// never wait for LibreOffice.
-std::shared_ptr<word::DocumentConverter> MakeConverterOnDemand();
+// The converter of one run or batch worker, stopped by a stop signal. Both kinds start
+// LibreOffice only when a .doc first needs it, so .docx documents never wait for it.
+std::shared_ptr<word::DocumentConverter> MakeConverter();
 
 // The JSON object on one line of out; false (said on err) when it could not be written.
 bool PrintJson(std::ostream& out, std::ostream& err, const report::RunReport& report);

@@ -43,7 +43,7 @@ int Validate(run::CommandLine options) {
   if (!documents.empty()) options.file = documents.front();
   report::RunLog log;
   const run::DocumentRun run =
-      run::ValidateDocument(options, terminal, log, std::cerr, run::MakeConverterOnDemand());
+      run::ValidateDocument(options, terminal, log, std::cerr, run::MakeConverter());
   if (options.json && !run::PrintJson(std::cout, std::cerr, run.report))
     return std::max(run.status, 2);
   return run.status;
