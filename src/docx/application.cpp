@@ -54,17 +54,22 @@ class DocxApplication : public WordApplication {
   bool HasActiveDocument() const override { return doc_ != nullptr; }
 
   void SaveAs(const std::string& path) override {
+    ApplyProofing();
     Doc().Write(path);
     path_ = path;
   }
 
-  void Save() override { Doc().Write(path_); }
+  void Save() override {
+    ApplyProofing();
+    Doc().Write(path_);
+  }
 
   void CloseDocument() override {
     doc_.reset();
     start_ = end_ = 0;
     hint_ = 0;
     noProofing_ = false;
+    unproofed_.clear();
   }
 
   void Quit() override { CloseDocument(); }
@@ -228,9 +233,10 @@ class DocxApplication : public WordApplication {
 
   void SetLanguageID(int languageId) override {
     if (languageId != wdNoProofing) throw WordError("unsupported language");
-    for (pugi::xml_node paragraph : SelectedParagraphs()) {
-      docx::DisableProofing(Names(), paragraph);
-    }
+    // Proofing marks only what is saved: they are set when the document is next saved or
+    // edited, so a run that saves nothing never walks the whole story for them.
+    const std::vector<pugi::xml_node> selected = SelectedParagraphs();
+    unproofed_.insert(unproofed_.end(), selected.begin(), selected.end());
     noProofing_ = true;  // text typed later is not proofed either
   }
 
@@ -242,6 +248,7 @@ class DocxApplication : public WordApplication {
   }
 
   void TypeText(const std::string& text) override {
+    ApplyProofing();
     std::size_t from = 0;
     while (true) {
       const std::size_t mark = text.find_first_of("\r\n", from);
@@ -253,6 +260,7 @@ class DocxApplication : public WordApplication {
   }
 
   void TypeParagraph() override {
+    ApplyProofing();
     const std::size_t index = InsertionLine();
     const Line context = Lines()[index];
     if (start_ == 0 && context.table != 0) {
@@ -272,6 +280,11 @@ class DocxApplication : public WordApplication {
   }
 
  private:
+  void ApplyProofing() {
+    for (pugi::xml_node paragraph : unproofed_) docx::DisableProofing(Names(), paragraph);
+    unproofed_.clear();
+  }
+
   [[noreturn]] static void Fail(const std::string& reason) { throw WordError(reason); }
 
   void OpenPackage(const std::string& path) {
@@ -403,6 +416,7 @@ class DocxApplication : public WordApplication {
   long end_ = 0;
   mutable std::size_t hint_ = 0;  // the line of start_, or one before it
   bool noProofing_ = false;
+  std::vector<pugi::xml_node> unproofed_;  // paragraphs whose proofing is still to be turned off
   bool visible_ = false;
 };
 
