@@ -5,7 +5,7 @@ set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libicu-dev libcli11-dev libreoffice-dev
        nlohmann-json3-dev libgtest-dev libgmock-dev)
-test=(libbenchmark-dev qt6-base-dev libreoffice-writer-nogui zip unzip clang libclang-rt-14-dev)
+test=(libbenchmark-dev clang-format qt6-base-dev libreoffice-writer-nogui zip unzip clang libclang-rt-14-dev)
 run=(qt6-base-dev libreoffice-writer-nogui)
 pictures=(poppler-utils xvfb xdotool imagemagick fonts-liberation2 fonts-dejavu-core)
 

@@ -7,9 +7,9 @@
 #                                    and leaks in build-fuzz/crash-*, leak-*, timeout-*
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja >/dev/null
+cmake -S . -B build -G Ninja -DKV_TEST_HOOKS=ON >/dev/null
 cmake --build build --target kv_make_fuzz_seeds -- --quiet
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKV_SANITIZE=ON -DKV_FUZZ=ON \
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKV_SANITIZE=ON -DKV_FUZZ=ON -DKV_TEST_HOOKS=ON \
   -DKV_WITH_QT=OFF >/dev/null
 cmake --build build-fuzz --target kv_fuzz_docx -- --quiet
 build/tests/kv_make_fuzz_seeds build-fuzz/seeds

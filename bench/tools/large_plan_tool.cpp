@@ -5,8 +5,8 @@
 #include <iostream>
 #include <string>
 
-#include "large_plan.h"
 #include "docx/application.h"
+#include "large_plan.h"
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";

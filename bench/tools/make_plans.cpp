@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "support/work_plan_builder.h"
 #include "convert/converter.h"
+#include "support/work_plan_builder.h"
 
 namespace fs = std::filesystem;
 using namespace kv::testing;

@@ -84,10 +84,12 @@ void SetNoProof(const WordNames& names, pugi::xml_node runProperties) {
 class PlaceFinder : public TextVisitor {
  public:
   explicit PlaceFinder(int target) : target_(target) {}
-  void Text(pugi::xml_node run, pugi::xml_node child, std::string_view text) override {
-    Piece(run, child, CountCodePoints(text));
+  void Text(pugi::xml_node textRun, pugi::xml_node textChild, std::string_view text) override {
+    Piece(textRun, textChild, CountCodePoints(text));
   }
-  void Break(pugi::xml_node run, pugi::xml_node child, char) override { Piece(run, child, 1); }
+  void Break(pugi::xml_node breakRun, pugi::xml_node breakChild, char) override {
+    Piece(breakRun, breakChild, 1);
+  }
 
   pugi::xml_node run, child, lastRun;
   int local = 0;

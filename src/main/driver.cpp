@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "convert/doc_application.h"
 #include "report/run_log.h"
 #include "validate/consistency.h"
 #include "validate/file_name.h"
@@ -17,7 +18,6 @@
 #include "validate/schedule.h"
 #include "validate/structure.h"
 #include "word/document_access.h"
-#include "convert/doc_application.h"
 
 namespace kv::run {
 namespace {

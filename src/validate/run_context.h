@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "frontend/frontend.h"
 #include "report/run_log.h"
 #include "text/catalogue.h"
 #include "text/reporting.h"
-#include "frontend/frontend.h"
 #include "word/document_access.h"
 
 namespace kv::validate {

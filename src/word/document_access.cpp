@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "word/word_processor.h"
 #include "word/text_rules.h"
+#include "word/word_processor.h"
 
 namespace kv::word {
 

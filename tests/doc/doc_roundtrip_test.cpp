@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <string>
 
+#include "convert/soffice.h"
 #include "support/docx_builder.h"
 #include "support/phase_run.h"
 #include "support/temp_dir.h"
 #include "word/document_access.h"
-#include "convert/soffice.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
+#include "convert/converter.h"
 #include "support/docx_builder.h"
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
-#include "convert/converter.h"
 
 namespace {
 

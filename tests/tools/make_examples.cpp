@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "support/work_plan_builder.h"
 #include "convert/soffice.h"
+#include "support/work_plan_builder.h"
 
 namespace {
 
