@@ -249,7 +249,8 @@ void ShowClosingBox(RunContext& ctx, const RunResult& result) {
     ctx.Frontend.MessageBox("No file selected\nValidation terminated", Banner, ui::Icon::None);
     return;
   }
-  if (result.ValidatedPath.empty()) return;
+  // A refused name, or a document that could not be opened, ends with its own box.
+  if (result.ValidatedPath.empty() || result.Outcome == RunOutcome::CannotOpen) return;
   const auto& texts = ctx.TextCatalogue;
   const auto& messages = ctx.Messages;
   ctx.Frontend.MessageBox(texts.BoxValidationCompleted + "\n" +
