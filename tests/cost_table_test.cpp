@@ -44,9 +44,10 @@ TEST_F(CostTableTest, AllSixTablesAddUpPerInstitutionPeriodAndCategory) {
     EXPECT_EQ(ctx().CapitalEquipmentInKindSums[0], Sums{});
     EXPECT_EQ(ctx().MaterialsPurchasedSums[0], (Sums{800, 800, 0, 0, 0, 0, 800}));
     EXPECT_EQ(ctx().MaterialsInKindSums[0][6], 100);
-    EXPECT_EQ(ctx().OdcPurchasedSums[0][1], (std::array<double, 6>{900, 100, 150, 500, 60, 90}));
-    EXPECT_EQ(ctx().OdcInKindSums[0][0], (std::array<double, 6>{50, 0, 0, 50, 0, 0}));
-    EXPECT_EQ(ctx().OdcInKindSums[0][6][0], 50);
+    using Odc = validate::RunContext::OdcCategories;
+    EXPECT_EQ(ctx().OdcPurchasedSums[0][1], (Odc{900, 100, 150, 500, 60, 90}));
+    EXPECT_EQ(ctx().OdcInKindSums[0][0], (Odc{50, 0, 0, 50, 0, 0}));
+    EXPECT_EQ(ctx().OdcInKindSums[0][6].Total, 50);
     EXPECT_EQ(ctx().SpecialItemCount, 1);
   }
   // Two participants over eight quarters; the leading institution's second item of 300
@@ -144,8 +145,8 @@ TEST_F(CostTableTest, OneTableChanged) {
        {"Table contains errors: TABLE 4-1", kUnreadable + " (7,2) (8,2) (9,2) (10,4)",
         kValues + " (12,2)"},
        {{6, 7, 2, kRed}, {6, 8, 2, kRed}, {6, 9, 2, kRed}, {6, 10, 4, kRed}, {6, 12, 2, kGreen}}},
-      {"HeadingII104", {{13, 1, "Participant Institution 16"}},
-       {"Unknown error: 10.4. Other Direct Costs Summary"}, {}},
+      // Other direct costs take any institute, listed in section 3.2 or not.
+      {"HeadingII104", {{20, 1, "Participant Institution 40"}}, {}, {}, true},
   };
   // clang-format on
   for (const auto& c : cases) {

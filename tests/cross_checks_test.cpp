@@ -13,14 +13,14 @@ using Ctx = validate::RunContext;
 using Change = std::function<void(Ctx&)>;
 
 // The total column of financial table t, both money columns.
-validate::RunContext::FinancialRows& TotalColumn(Ctx& c, int t) {
-  return c.FinancialTable[t][6];
+validate::FinancialColumns& TotalColumn(Ctx& c, int t) {
+  return c.FinancialTable[t].Total;
 }
 
 // A run of a project with `participants`, every table parsed, changed by `setup`.
 std::unique_ptr<PhaseRun> Start(bool russian, int participants, const Change& setup) {
   auto run = std::make_unique<PhaseRun>(russian);
-  run->ctx.ParticipantCount = static_cast<std::int16_t>(participants);
+  run->ctx.SetParticipantCount(participants);
   run->ctx.ParseResults = {false, true, true, true, true, true};
   setup(run->ctx);
   return run;
@@ -29,14 +29,16 @@ std::unique_ptr<PhaseRun> Start(bool russian, int participants, const Change& se
 // One figure of each comparison off, in both money columns where there are two, beside
 // differences that must pass: half a cent, year 4, the equipment subtotal of Table 1.
 void OneOfEach(Ctx& c) {
-  c.OdcInKindSums[1][0][5] = 1, c.OdcPurchasedSums[1][0][1] = 1, c.OdcPurchasedSums[0][4][2] = 1;
+  c.OdcInKindSums[1][0].Of(5) = 1, c.OdcPurchasedSums[1][0].Of(1) = 1,
+  c.OdcPurchasedSums[0][4].Of(2) = 1;
   c.EquipmentPurchasedSums[0][2] = 1, c.EquipmentInKindSums[1][1] = 1;
   c.MaterialsPurchasedSums[1][3] = 1, c.MaterialsInKindSums[0][0] = 1;
   c.CapitalEquipmentPurchasedSums[1][0] = 1, c.CapitalEquipmentInKindSums[0][1] = 0.005;
-  c.CapitalEquipmentInKindSums[0][2] = 1, c.FinancialTable[2][4][6] = 1;
-  c.PersonnelGrants[1][2] = 1, TotalColumn(c, 1)[25] = 0.004;
-  c.FinancialTable[0][1][38] = 1, c.FinancialTable[0][0][8] = 0.01, c.FinancialTable[0][2][6] = 1;
-  c.PersonnelDays[0][0] = 1;
+  c.CapitalEquipmentInKindSums[0][2] = 1, c.FinancialTable[2][4].Recipient[6] = 1;
+  c.PersonnelGrants[1].Of(2) = 1, TotalColumn(c, 1).InKind[5] = 0.004;
+  c.FinancialTable[0][1].InKind[18] = 1, c.FinancialTable[0][0].Recipient[8] = 0.01,
+  c.FinancialTable[0][2].Recipient[6] = 1;
+  c.PersonnelDays[0].Total = 1;
 }
 
 TEST(Consistency, EveryComparisonInTheRunsOrderInBothLanguages) {
@@ -109,25 +111,25 @@ TEST(Consistency, TolerancesGatesAndTheProjectWithoutParticipants) {
     double totalGrants = 0, totalCost = 0;
   } cases[] = {
       // clang-format off
-      {0, ManDaysConsistency, [](Ctx& c) { c.PersonnelDays[0][0] = 120.004, c.ScheduleTotalDays = 120; }, {}},
-      {0, ManDaysConsistency, [](Ctx& c) { c.PersonnelDays[0][0] = 120.006, c.ScheduleTotalDays = 120; },
+      {0, ManDaysConsistency, [](Ctx& c) { c.PersonnelDays[0].Total = 120.004, c.ScheduleTotalDays = 120; }, {}},
+      {0, ManDaysConsistency, [](Ctx& c) { c.PersonnelDays[0].Total = 120.006, c.ScheduleTotalDays = 120; },
        {manDays}},
       {1, ManDaysConsistency,  // an invalid institution does not count
-       [](Ctx& c) { c.PersonnelDays[0][0] = 120, c.PersonnelDays[1][0] = -1, c.ScheduleTotalDays = 120; }, {}},
-      {0, ManDaysConsistency, [](Ctx& c) { c.PersonnelDays[0][0] = 1, c.ParseResults[1] = false; }, {}},
-      {0, GrantsConsistency, [](Ctx& c) { c.PersonnelGrants[0] = {5, 2, 0, 3, 0}, TotalColumn(c, 1)[22] = 3; },
+       [](Ctx& c) { c.PersonnelDays[0].Total = 120, c.PersonnelDays[1].Total = -1, c.ScheduleTotalDays = 120; }, {}},
+      {0, ManDaysConsistency, [](Ctx& c) { c.PersonnelDays[0].Total = 1, c.ParseResults[1] = false; }, {}},
+      {0, GrantsConsistency, [](Ctx& c) { c.PersonnelGrants[0] = {5, 2, 0, 3, 0}, TotalColumn(c, 1).InKind[2] = 3; },
        {"Category I" + grants, "Category III" + grants}, 5},
       // Without personnel figures the grants of the financial tables are compared with zero.
       {0, GrantsConsistency,
-       [](Ctx& c) { c.PersonnelGrants[0][0] = 9, TotalColumn(c, 1)[25] = 1, c.ParseResults[2] = false; },
+       [](Ctx& c) { c.PersonnelGrants[0].Total = 9, TotalColumn(c, 1).InKind[5] = 1, c.ParseResults[2] = false; },
        {"Category IV" + grants}},
-      {0, FundsConsistency, [](Ctx& c) { c.FinancialTotals[0][6] = 5, c.FinancialTable[0][3][10] = 1; },
+      {0, FundsConsistency, [](Ctx& c) { c.FinancialTotals[0][6] = 5, c.FinancialTable[0][3].Recipient[10] = 1; },
        {"Sum over institutes differs from the value in Table 1 - Year 3 (1), Bank fees"}, 0, 5},
       {0, ProcurementConsistency, [](Ctx& c) { c.EquipmentInKindSums[0][0] = 1, c.ParseResults[4] = false; }, {}},
-      {0, OtherCostsConsistency, [](Ctx& c) { c.OdcInKindSums[0][1][3] = 1; },
+      {0, OtherCostsConsistency, [](Ctx& c) { c.OdcInKindSums[0][1].Of(3) = 1; },
        {"Leading Institution - 5.3 expenditures differ from the value in Table 1: year 1 (2) "
         "(possibly misspelled table header in subsection 10.4)"}},
-      {0, OtherCostsConsistency, [](Ctx& c) { c.OdcInKindSums[0][1][3] = 1, c.ParseResults[3] = false; }, {}},
+      {0, OtherCostsConsistency, [](Ctx& c) { c.OdcInKindSums[0][1].Of(3) = 1, c.ParseResults[3] = false; }, {}},
       // clang-format on
   };
   for (const auto& c : cases) {
@@ -144,8 +146,8 @@ TEST(Consistency, TolerancesGatesAndTheProjectWithoutParticipants) {
 // 20000, travel 5000, overhead 5000), bank fees 10 and grants 1000; grants are half the cost.
 void MeetEveryNorm(Ctx& c) {
   for (int t = 0; t <= 3; ++t) {
-    TotalColumn(c, t)[6] = 20000, TotalColumn(c, t)[17] = 5000;
-    TotalColumn(c, t)[10] = 10, TotalColumn(c, t)[21] = 1000;
+    TotalColumn(c, t).Recipient[6] = 20000, TotalColumn(c, t).Recipient[17] = 5000;
+    TotalColumn(c, t).Recipient[10] = 10, TotalColumn(c, t).InKind[1] = 1000;
     c.FinancialTotals[t][6] = 100000, c.OverheadValues[t] = 5000;
   }
   c.ProjectTotalCost = 100000, c.TotalGrants = 50000, c.PersonnelDays[0] = {100, 90, 0, 0, 10};
@@ -179,31 +181,31 @@ TEST(FundingNorms, EachRuleAtItsEdge) {
       {[](Ctx& c) { c.OverheadValues[0] = 6900, c.OverheadValues[3] = 2000; },
        {"W Таблица 1 - накладные расходыe больше 10%",
         "I Институт-Участник 2  - накладные расходы меньше 3%"}, true},
-      {[](Ctx& c) { c.ProjectType = "2", c.OverheadValues[0] = 1500, TotalColumn(c, 0)[6] = 0; },
+      {[](Ctx& c) { c.ProjectType = "2", c.OverheadValues[0] = 1500, TotalColumn(c, 0).Recipient[6] = 0; },
        {"E Overhead" + pdg + "1500 in the KV)"}},
-      {[](Ctx& c) { c.ProjectType = "2", c.OverheadValues[0] = 0, TotalColumn(c, 0)[26] = 0.5; },
+      {[](Ctx& c) { c.ProjectType = "2", c.OverheadValues[0] = 0, TotalColumn(c, 0).InKind[6] = 0.5; },
        {"E Equipment expenses" + pdg + "20000.5 in the KV)"}},
       {[](Ctx& c) { c.ProjectTotalCost = 100000.01; },
        {"W Grants below 50% of total expenses (2*50000 < 100000.01)"}},
       {[](Ctx& c) { c.TotalGrants = 0; }, {"W No grants for project participants"}},
       {[](Ctx& c) { c.TotalGrants = 0, c.ParseResults[2] = false; }, {}},  // grants not known
       {[](Ctx& c) { c.TotalGrants = 0, c.ApplyGrantNorms = false; }, {}},
-      {[](Ctx& c) { TotalColumn(c, 0)[37] = 10000; }, {}},  // travel 15%
-      {[](Ctx& c) { TotalColumn(c, 0)[37] = 10000.01; },
+      {[](Ctx& c) { TotalColumn(c, 0).InKind[17] = 10000; }, {}},  // travel 15%
+      {[](Ctx& c) { TotalColumn(c, 0).InKind[17] = 10000.01; },
        {"W Travel expenditures exceed 15% of the total project cost"}},
-      {[](Ctx& c) { TotalColumn(c, 1)[10] = 0.004, TotalColumn(c, 2)[10] = 9.99;
-                    TotalColumn(c, 3)[10] = 5, TotalColumn(c, 3)[30] = 5; },  // 10 in both columns
+      {[](Ctx& c) { TotalColumn(c, 1).Recipient[10] = 0.004, TotalColumn(c, 2).Recipient[10] = 9.99;
+                    TotalColumn(c, 3).Recipient[10] = 5, TotalColumn(c, 3).InKind[10] = 5; },  // 10 in both columns
        {"W No bank fees: Leading Institution",
         "W Bank fees less that 1% of total grants: Participant Institution 1"}},
-      {[](Ctx& c) { TotalColumn(c, 0)[25] = 100; }, {}},
-      {[](Ctx& c) { TotalColumn(c, 0)[25] = 100.01; },
+      {[](Ctx& c) { TotalColumn(c, 0).InKind[5] = 100; }, {}},
+      {[](Ctx& c) { TotalColumn(c, 0).InKind[5] = 100.01; },
        {"W Category IV grants exceed 10% of the total grants"}},
-      {[](Ctx& c) { c.PersonnelDays[0][1] = 0, c.RequireCategoryOne = false; }, {}},  // special series
-      {[](Ctx& c) { c.PersonnelDays[0][1] = 0; }, {"E No categroy I personnel"}},
-      {[](Ctx& c) { c.PersonnelDays[0][4] = 10.01; },
+      {[](Ctx& c) { c.PersonnelDays[0].Of(1) = 0, c.RequireCategoryOne = false; }, {}},  // special series
+      {[](Ctx& c) { c.PersonnelDays[0].Of(1) = 0; }, {"E No categroy I personnel"}},
+      {[](Ctx& c) { c.PersonnelDays[0].Of(4) = 10.01; },
        {"W Category IV days exceed 10% of the total project effort"}},
       {[](Ctx& c) { c.PersonnelDays[1] = {-1, 0, 0, 0, 50}; }, {}},  // an invalid institution
-      {[](Ctx& c) { c.OverheadValues[0] = 0, c.PersonnelDays[0][1] = 0, c.ParseResults = {}; }, {}},
+      {[](Ctx& c) { c.OverheadValues[0] = 0, c.PersonnelDays[0].Of(1) = 0, c.ParseResults = {}; }, {}},
       // clang-format on
   };
   for (const auto& c : cases) {

@@ -279,7 +279,8 @@ const Strings kCrossChecks = {"Other direct costs: checking inter-table consiste
                               "Funding norms validated"};
 
 TEST_F(DriverEndToEnd, CleanPlanLeavesNoCopyAndExits0) {
-  for (const auto& [russian, participants] : {std::pair{false, 2}, {true, 2}, {false, 0}}) {
+  for (const auto& [russian, participants] :
+       {std::pair{false, 2}, {true, 2}, {false, 0}, {false, 17}, {true, 17}}) {
     const WorkPlan plan{.russian = russian, .participants = participants};
     const ChosenDocument chosen(dir / (russian ? "1234-wr.docx" : "1234-we.docx"),
                                 BuildWorkPlan(plan));
@@ -326,6 +327,43 @@ TEST_F(DriverEndToEnd, CrossCheckAndNormFindings) {
               ElementsAre(kCrossChecks[4], "Inter-table consistency validation failed",
                           kCrossChecks[6], "Funding norms validation failed", "1 errors found",
                           "1 warnings", "1 info messages", kCompleted));
+  chosen.ExpectUnchanged();
+}
+
+// The 17th participant is checked as the first: its daily rates, its cost tables, its
+// bank fees.
+TEST_F(DriverEndToEnd, SeventeenthParticipantIsCheckedAsTheFirst) {
+  WorkPlan plan{.participants = 17};
+  plan.personnel.assign(18, DefaultStaff(false, plan.Years()));
+  plan.personnel[17].categories[1][0].rate = 40;
+  plan.expenses.resize(18);
+  plan.expenses[17] = {{14, -100}};
+  auto doc = BuildWorkPlan(plan);
+  auto& purchases = doc.TableOf("HeadingII101");  // Table 2-1: participant 17's block last
+  const int subtotal = static_cast<int>(purchases.size()) - 1;
+  purchases[subtotal - 1][1] = "1";
+  const ChosenDocument chosen(dir / "1234-we.docx", doc);
+  const KvRun run = Run({"--json", chosen.path});
+  EXPECT_EQ(run.status, 1) << run.err;
+  const auto report = Json::parse(run.out);
+  const std::string cells =
+      " (" + std::to_string(subtotal) + ",2) (" + std::to_string(subtotal + 1) + ",2)";
+  EXPECT_EQ(report["errors"],
+            Json({"Table contains errors: TABLE 2-1", "Incorrect values in cells" + cells}));
+  EXPECT_EQ(report["warnings"],
+            Json({"8. Personnel Commitments, Participant Institution 17, Category II: Daily rate "
+                  "greater than $35 in cell (2,5)",
+                  "No bank fees: Participant Institution 17"}));
+  EXPECT_TRUE(report["info"].empty());
+  const int personnel = doc.TableNumber("HeadingII81") + 4 * 17 + 1;
+  const int table21 = doc.TableNumber("HeadingII101");
+  Json marked = Json::array();
+  for (const auto& [table, row, column, colour] : {std::tuple{personnel, 2, 5, "yellow"},
+                                                   {table21, subtotal, 2, "green"},
+                                                   {table21, subtotal + 1, 2, "green"}}) {
+    marked.push_back({{"table", table}, {"row", row}, {"column", column}, {"colour", colour}});
+  }
+  EXPECT_EQ(report["marked_cells"], marked);
   chosen.ExpectUnchanged();
 }
 
@@ -624,14 +662,16 @@ TEST_F(DriverEndToEnd, ACopyThatCannotBeWrittenEndsTheRunWithItsReasonAndLeavesN
   }
 }
 
-// Only regular files are read, and a .doc only when it starts like a Word document.
-TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsBothBoxesAndSaysWhy) {
+// Only regular files are read, and a .doc only when it starts like a Word document. The
+// error box, in the language of the name, is the last: nothing says the file was clean.
+TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsTheErrorBoxAloneAndSaysWhy) {
   const std::string kNotWord =
       "not a Word document (neither a Word binary file, RTF nor a .docx package)";
   const struct {
     std::string name, bytes, reason;  // a FIFO when bytes is "fifo"
   } cases[] = {
       {"1234-we.docx", "PK not a word document", "not a valid zip package: Not a zip archive"},
+      {"1234-wr.docx", "PK not a word document", "not a valid zip package: Not a zip archive"},
       {"1234-we.docx", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "", "the file is empty"},
@@ -646,10 +686,11 @@ TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsBothBoxesAndSaysWhy) {
     if (c.bytes != "fifo") chosen.emplace(path, c.bytes);
     const KvRun run = Run({"--json", path});
     ExpectEmptyReport(run, path, "cannot_open", c.reason);
-    EXPECT_EQ(run.err,
-              "DO Ruvaveruz 1.2.4: Error\nFile cannot be opened\n"
-              "DO Ruvaveruz 1.2.4: Validation completed\nNo errors\nNo warnings\nkv: " +
-                  path + ": " + c.reason + "\n");
+    const bool russian = c.name == "1234-wr.docx";
+    EXPECT_EQ(run.err, kBanner +
+                           (russian ? ": Ошибка\nНевозможно открыть файл\n"
+                                    : ": Error\nFile cannot be opened\n") +
+                           "kv: " + path + ": " + c.reason + "\n");
     EXPECT_THAT(Log(), ElementsAre(kBanner, kStart, "File: " + path, "Initializing constants...",
                                    "Initializing data...", "File cannot be opened: " + c.reason,
                                    kCompleted));

@@ -12,7 +12,7 @@ namespace kv::testing {
 namespace {
 
 using ::testing::HasSubstr;
-using Figures = std::array<double, 5>;  // an institution's total and categories I to IV
+using Figures = validate::RunContext::PersonnelFigures;
 using Blocks = std::vector<Block>;
 
 // The leading institution's tables of categories I to III: four tables precede them.
@@ -44,7 +44,7 @@ TEST_F(PersonnelTest, CleanPlanRecordsDaysGrantsAndPersons) {
       EXPECT_EQ(Days(n), kDefaultDays);
       EXPECT_EQ(ctx().PersonnelGrants[n], kDefaultGrants);
     }
-    EXPECT_EQ(Days(3), Figures{});
+    EXPECT_EQ(ctx().PersonnelDays.size(), 3u);
     EXPECT_EQ(ctx().TotalPersonnelCount, 15);
   }
   EXPECT_THAT(run().LogText(), HasSubstr("Validating personnel commitments...\r\n"
@@ -76,17 +76,15 @@ TEST_F(PersonnelTest, InstitutionsWithoutTables) {
   }
 }
 
-// The figures have room for 16 institutions: a plan naming 16 participants is read up
-// to participant 15 and then given up.
-TEST_F(PersonnelTest, MoreThanFifteenParticipantsEndTheParse) {
-  EXPECT_FALSE(Parse(WorkPlan{}, [](auto& ctx) { ctx.ParticipantCount = 16; }));
+// Every institution up to the count of section 3.2 is read, however many there are.
+TEST_F(PersonnelTest, EveryCountedInstitutionIsRead) {
+  EXPECT_FALSE(Parse(WorkPlan{}, [](auto& ctx) { ctx.SetParticipantCount(17); }));
   Strings errors;
-  for (int n = 3; n <= 15; ++n)
+  for (int n = 3; n <= 17; ++n)
     errors.push_back("No personnel tables for Participant Institution " + std::to_string(n));
-  errors.push_back("Unknown error: 8. Personnel Commitments - Participant Institution 16");
   EXPECT_EQ(run().Errors(), errors);
-  EXPECT_EQ(Days(15)[0], -1);
-  EXPECT_EQ(ctx().TotalPersonnelCount, 0);
+  EXPECT_EQ(Days(17).Total, -1);
+  EXPECT_EQ(ctx().TotalPersonnelCount, 15);
   EXPECT_THAT(run().LogText(), HasSubstr("Personnel commitments contain errors.\r\n"));
 }
 
@@ -124,7 +122,7 @@ TEST_F(PersonnelTest, CategoryCaptions) {
     EXPECT_TRUE(Parse(doc, plan));
     EXPECT_EQ(run().Errors(), Strings{});
     EXPECT_EQ(run().Info(), c.info);
-    EXPECT_EQ(Days(0)[0], c.days);
+    EXPECT_EQ(Days(0).Total, c.days);
     EXPECT_EQ(Days(1), kDefaultDays);
   }
 }
@@ -180,10 +178,10 @@ TEST_F(PersonnelTest, OneCellChanged) {
     EXPECT_EQ(run().Errors(), c.errors);
     EXPECT_EQ(run().Info(), c.info);
     EXPECT_EQ(run().MarkedCells(), c.marks);
-    EXPECT_EQ(Days(0)[c.category], failed ? -1 : 0);
-    EXPECT_EQ(Days(0)[0], failed ? -1 : kDefaultDays[0] - kDefaultDays[c.category]);
-    EXPECT_EQ(ctx().PersonnelGrants[0][0],
-              failed ? 0 : kDefaultGrants[0] - kDefaultGrants[c.category]);
+    EXPECT_EQ(Days(0).Of(c.category), failed ? -1 : 0);
+    EXPECT_EQ(Days(0).Total, failed ? -1 : kDefaultDays.Total - kDefaultDays.Of(c.category));
+    EXPECT_EQ(ctx().PersonnelGrants[0].Total,
+              failed ? 0 : kDefaultGrants.Total - kDefaultGrants.Of(c.category));
     // Persons of a table not read are not counted.
     const int persons = c.category == 2 ? 2 : 1;
     EXPECT_EQ(ctx().TotalPersonnelCount, 15 - (failed && c.row != 0 ? 0 : persons));
@@ -242,7 +240,7 @@ TEST_F(PersonnelTest, RatesAndDaysWithinTheNorms) {
     }));
     EXPECT_EQ(run().Errors(), Strings{});
     EXPECT_EQ(run().Warnings(), c.warnings);
-    EXPECT_EQ(Days(0)[c.category + 1], c.days + (c.category == 1 ? 60 : 0));
+    EXPECT_EQ(Days(0).Of(c.category + 1), c.days + (c.category == 1 ? 60 : 0));
     EXPECT_EQ(ctx().TotalPersonnelCount, 14 + std::max(c.persons, 1));
   }
 }

@@ -249,7 +249,8 @@ void ShowClosingBox(RunContext& ctx, const RunResult& result) {
     ctx.Frontend.MessageBox("No file selected\nValidation terminated", Banner, ui::Icon::None);
     return;
   }
-  if (result.ValidatedPath.empty()) return;
+  // A refused name, or a document that could not be opened, ends with its own box.
+  if (result.ValidatedPath.empty() || result.Outcome == RunOutcome::CannotOpen) return;
   const auto& texts = ctx.TextCatalogue;
   const auto& messages = ctx.Messages;
   ctx.Frontend.MessageBox(texts.BoxValidationCompleted + "\n" +
@@ -299,28 +300,7 @@ void EndAbnormally(RunContext& ctx, RunResult& result, const RunOptions& options
 
 void ResetValidationState(RunContext& ctx) {
   ctx.WriteLog("Initializing data...");
-  ctx.ParticipantCount = 0;
-  ctx.ParseResults = {};
-  ctx.ScheduleTotalDays = 0;
-  ctx.PersonnelDays = {};
-  ctx.PersonnelGrants = {};
-  ctx.TotalPersonnelCount = 0;
-  ctx.FinancialTable = {};
-  ctx.FinancialTotals = {};
-  ctx.OverheadValues = {};
-  ctx.EquipmentInKindSums = {};
-  ctx.EquipmentPurchasedSums = {};
-  ctx.MaterialsInKindSums = {};
-  ctx.MaterialsPurchasedSums = {};
-  ctx.CapitalEquipmentInKindSums = {};
-  ctx.CapitalEquipmentPurchasedSums = {};
-  ctx.ProcurementTableFailed = {};
-  ctx.SpecialItemCount = 0;
-  ctx.OdcInKindSums = {};
-  ctx.OdcPurchasedSums = {};
-  ctx.OdcTableFailed = {};
-  ctx.TotalGrants = 0;
-  ctx.ProjectTotalCost = 0;
+  static_cast<validate::ValidationState&>(ctx) = {};
 }
 
 RunResult Main(RunContext& ctx, const RunOptions& options) {

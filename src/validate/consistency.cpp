@@ -12,9 +12,7 @@
 namespace kv::validate {
 namespace {
 
-constexpr int kLastComparedSlot = 3;  // years 4 and 5 are not compared
-constexpr int kTotalSlot = 6;
-constexpr int kInKind = 20;  // the second money column's rows follow the first's
+constexpr int kLastComparedPeriod = 3;  // years 4 and 5 are not compared
 constexpr int kSchedule = 1, kPersonnel = 2, kFinancial = 3, kProcurement = 4, kOdc = 5;
 
 // Runs `body` after the check's log line; true when it added no error.
@@ -41,8 +39,8 @@ std::string SlotName(const RunContext& ctx, int slot) {
   return slot == 0 ? cat.MsgQuarters12 : cat.MsgYearInfix + std::to_string(slot);
 }
 
-const char* ColumnMark(int offset) {
-  return offset == 0 ? " (1)" : " (2)";
+const char* ColumnMark(MoneyColumn column) {
+  return column == &FinancialColumns::Recipient ? " (1)" : " (2)";
 }
 
 void AddErrorUnless(RunContext& ctx, double a, double b, const std::string& message) {
@@ -52,43 +50,42 @@ void AddErrorUnless(RunContext& ctx, double a, double b, const std::string& mess
 // One comparison of the procurement check: a line of the institution's financial table,
 // the sums of one kind of cost table and the words between the name and the table number.
 struct ProcurementLine {
-  int row;
+  MoneyColumn column;
+  int line;
   RunContext::CostSums RunContext::*sums;
   std::string infix;
 };
 
 void CompareProcurement(RunContext& ctx, const ProcurementLine& line, int i, int s) {
-  AddErrorUnless(ctx, ctx.FinancialTable[i + 1][s][line.row], (ctx.*line.sums)[i][s],
-                 Name(ctx, i) + line.infix + TableSuffix(ctx, i) + SlotName(ctx, s) +
-                     ColumnMark(line.row < kInKind ? 0 : kInKind));
+  AddErrorUnless(
+      ctx, (ctx.FinancialTable.at(i + 1)[s].*line.column)[line.line], (ctx.*line.sums).at(i)[s],
+      Name(ctx, i) + line.infix + TableSuffix(ctx, i) + SlotName(ctx, s) + ColumnMark(line.column));
 }
 
 // The financial lines that Table 1 must repeat as the sum over the institutions, with
 // their labels; the equipment subtotal is not among them.
-struct LabelledRow {
-  int row;
+struct LabelledLine {
+  int line;
   std::string text::TextCatalogue::*label;
 };
 using Cat = text::TextCatalogue;
-constexpr LabelledRow kSummedRows[] = {
-    {2, &Cat::CatGrantsI},
-    {3, &Cat::CatGrantsII},
-    {4, &Cat::CatGrantsIII},
-    {5, &Cat::CatGrantsIV},
-    {7, &Cat::CatCapitalEquipment},
-    {8, &Cat::CatNonCapitalEquipment},
-    {9, &Cat::CatMaterials},
-    {10, &Cat::CatBankFees},
-    {12, &Cat::CatTechnologicalEnergy},
-    {13, &Cat::CatCommunications},
-    {14, &Cat::CatSubcontracts},
-    {15, &Cat::CatLogistics},
-    {16, &Cat::CatOtherDirectCosts},
-    {18, &Cat::CatCisTravel},
-    {19, &Cat::CatNonCisTravel},
+constexpr LabelledLine kSummedLines[] = {
+    {kGrantsI, &Cat::CatGrantsI},
+    {kGrantsII, &Cat::CatGrantsII},
+    {kGrantsIII, &Cat::CatGrantsIII},
+    {kGrantsIV, &Cat::CatGrantsIV},
+    {kCapitalEquipment, &Cat::CatCapitalEquipment},
+    {kNonCapitalEquipment, &Cat::CatNonCapitalEquipment},
+    {kMaterials, &Cat::CatMaterials},
+    {kBankFees, &Cat::CatBankFees},
+    {kTechnologicalEnergy, &Cat::CatTechnologicalEnergy},
+    {kCommunications, &Cat::CatCommunications},
+    {kSubcontracts, &Cat::CatSubcontracts},
+    {kLogistics, &Cat::CatLogistics},
+    {kFurtherDirectCosts, &Cat::CatOtherDirectCosts},
+    {kCisTravel, &Cat::CatCisTravel},
+    {kNonCisTravel, &Cat::CatNonCisTravel},
 };
-
-constexpr int kOdcFirstRow = 11;  // rows 12 to 16 hold categories 5.1 to 5.5
 
 }  // namespace
 
@@ -96,16 +93,17 @@ bool OtherCostsConsistency(RunContext& ctx) {
   return RunCheck(ctx, "Other direct costs: checking inter-table consistency...", [&] {
     if (!ctx.ParseResults[kFinancial] || !ctx.ParseResults[kOdc]) return;
     const auto& cat = ctx.TextCatalogue;
-    for (int i = 0; i <= LastInstitution(ctx); ++i) {
-      for (int s = 0; s <= kLastComparedSlot; ++s) {
-        for (int offset : {0, kInKind}) {
-          const auto& sums = offset == 0 ? ctx.OdcPurchasedSums : ctx.OdcInKindSums;
+    for (int i = 0; i <= ctx.ParticipantCount; ++i) {
+      for (int s = 0; s <= kLastComparedPeriod; ++s) {
+        for (const MoneyColumn column : kMoneyColumns) {
+          const auto& sums =
+              column == &FinancialColumns::Recipient ? ctx.OdcPurchasedSums : ctx.OdcInKindSums;
           for (int c = 1; c <= 5; ++c) {
-            AddErrorUnless(ctx, sums[i][s][c],
-                           ctx.FinancialTable[i + 1][s][kOdcFirstRow + c + offset],
+            AddErrorUnless(ctx, sums.at(i)[s].Of(c),
+                           (ctx.FinancialTable.at(i + 1)[s].*column)[OtherDirectCostsLine(c)],
                            Name(ctx, i) + cat.MsgOdcSuffix + std::to_string(c) +
                                cat.MsgExpendituresDiffer + TableSuffix(ctx, i) + SlotName(ctx, s) +
-                               ColumnMark(offset) + cat.MsgMisspelledHeader104);
+                               ColumnMark(column) + cat.MsgMisspelledHeader104);
           }
         }
       }
@@ -119,18 +117,21 @@ bool ProcurementConsistency(RunContext& ctx) {
     const auto& cat = ctx.TextCatalogue;
     const std::string equipment = cat.MsgEquipmentSuffix + cat.MsgExpendituresDiffer;
     const std::string materials = cat.MsgMaterialsSuffix + cat.MsgExpendituresDiffer;
+    constexpr MoneyColumn recipient = &FinancialColumns::Recipient;
+    constexpr MoneyColumn inKind = &FinancialColumns::InKind;
+    const std::string& capital = cat.MsgCapitalEquipmentDiffers;
     const std::vector<ProcurementLine> passes[] = {
-        {{6, &RunContext::EquipmentPurchasedSums, equipment},
-         {6 + kInKind, &RunContext::EquipmentInKindSums, equipment},
-         {9, &RunContext::MaterialsPurchasedSums, materials},
-         {9 + kInKind, &RunContext::MaterialsInKindSums, materials}},
+        {{recipient, kEquipment, &RunContext::EquipmentPurchasedSums, equipment},
+         {inKind, kEquipment, &RunContext::EquipmentInKindSums, equipment},
+         {recipient, kMaterials, &RunContext::MaterialsPurchasedSums, materials},
+         {inKind, kMaterials, &RunContext::MaterialsInKindSums, materials}},
         // Capital equipment in a second pass over all institutions and periods.
-        {{7, &RunContext::CapitalEquipmentPurchasedSums, cat.MsgCapitalEquipmentDiffers},
-         {7 + kInKind, &RunContext::CapitalEquipmentInKindSums, cat.MsgCapitalEquipmentDiffers}},
+        {{recipient, kCapitalEquipment, &RunContext::CapitalEquipmentPurchasedSums, capital},
+         {inKind, kCapitalEquipment, &RunContext::CapitalEquipmentInKindSums, capital}},
     };
     for (const auto& lines : passes) {
-      for (int i = 0; i <= LastInstitution(ctx); ++i) {
-        for (int s = 0; s <= kLastComparedSlot; ++s) {
+      for (int i = 0; i <= ctx.ParticipantCount; ++i) {
+        for (int s = 0; s <= kLastComparedPeriod; ++s) {
           for (const auto& line : lines) CompareProcurement(ctx, line, i, s);
         }
       }
@@ -142,18 +143,20 @@ bool GrantsConsistency(RunContext& ctx) {
   return RunCheck(ctx, "Grants: checking inter-table consistency...", [&] {
     if (ctx.ParseResults[kPersonnel]) {
       ctx.TotalGrants = 0;
-      for (int i = 0; i <= LastInstitution(ctx); ++i) ctx.TotalGrants += ctx.PersonnelGrants[i][0];
+      for (int i = 0; i <= ctx.ParticipantCount; ++i)
+        ctx.TotalGrants += ctx.PersonnelGrants.at(i).Total;
     }
     // Compared even when the personnel tables failed: their grants then count as zero.
     if (!ctx.ParseResults[kFinancial]) return;
     const auto& cat = ctx.TextCatalogue;
     static const char* const kNumerals[] = {"I", "II", "III", "IV"};
-    for (int i = 0; i <= LastInstitution(ctx); ++i) {
+    for (int i = 0; i <= ctx.ParticipantCount; ++i) {
       for (int c = 1; c <= 4; ++c) {
-        AddErrorUnless(
-            ctx, ctx.FinancialTable[i + 1][kTotalSlot][kInKind + 1 + c], ctx.PersonnelGrants[i][c],
-            cat.MsgGrantsCategoryPrefix + kNumerals[c - 1] + cat.MsgGrantsForInfix + Name(ctx, i) +
-                cat.MsgInTable1 + TableSuffix(ctx, i) + cat.MsgDifferFromPersonnel);
+        AddErrorUnless(ctx, ctx.FinancialTable.at(i + 1).Total.InKind[kGrantsI + c - 1],
+                       ctx.PersonnelGrants.at(i).Of(c),
+                       cat.MsgGrantsCategoryPrefix + kNumerals[c - 1] + cat.MsgGrantsForInfix +
+                           Name(ctx, i) + cat.MsgInTable1 + TableSuffix(ctx, i) +
+                           cat.MsgDifferFromPersonnel);
       }
     }
   });
@@ -162,16 +165,16 @@ bool GrantsConsistency(RunContext& ctx) {
 bool FundsConsistency(RunContext& ctx) {
   return RunCheck(ctx, "Funds: checking inter-table consistency...", [&] {
     if (!ctx.ParseResults[kFinancial]) return;
-    ctx.ProjectTotalCost = ctx.FinancialTotals[0][kTotalSlot];
-    for (int s = 0; s <= kLastComparedSlot; ++s) {
-      for (int offset : {0, kInKind}) {
-        for (const auto& [row, label] : kSummedRows) {
+    ctx.ProjectTotalCost = ctx.FinancialTotals.at(0).Total;
+    for (int s = 0; s <= kLastComparedPeriod; ++s) {
+      for (const MoneyColumn column : kMoneyColumns) {
+        for (const auto& [line, label] : kSummedLines) {
           double sum = 0;
-          for (int i = 0; i <= LastInstitution(ctx); ++i)
-            sum += ctx.FinancialTable[i + 1][s][row + offset];
-          AddErrorUnless(ctx, ctx.FinancialTable[0][s][row + offset], sum,
+          for (int i = 0; i <= ctx.ParticipantCount; ++i)
+            sum += (ctx.FinancialTable.at(i + 1)[s].*column)[line];
+          AddErrorUnless(ctx, (ctx.FinancialTable.at(0)[s].*column)[line], sum,
                          ctx.TextCatalogue.MsgInstituteSumDiffers + std::to_string(s) +
-                             ColumnMark(offset) + ", " + ctx.TextCatalogue.*label);
+                             ColumnMark(column) + ", " + ctx.TextCatalogue.*label);
         }
       }
     }
@@ -182,8 +185,9 @@ bool ManDaysConsistency(RunContext& ctx) {
   return RunCheck(ctx, "Man-days: checking inter-table consistency...", [&] {
     if (!ctx.ParseResults[kPersonnel]) return;
     double total = 0;
-    for (int i = 0; i <= LastInstitution(ctx); ++i) {
-      if (ctx.PersonnelDays[i][0] > -0.005) total += ctx.PersonnelDays[i][0];  // -1: invalid
+    for (int i = 0; i <= ctx.ParticipantCount; ++i) {
+      const double days = ctx.PersonnelDays.at(i).Total;
+      if (days > -0.005) total += days;  // -1: invalid
     }
     if (ctx.ParseResults[kSchedule]) {
       AddErrorUnless(ctx, total, ctx.ScheduleTotalDays, ctx.TextCatalogue.MsgManDaysDiffer);

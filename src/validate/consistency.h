@@ -3,8 +3,6 @@
 // returns true when it added no error; a check whose tables did not parse does nothing.
 #pragma once
 
-#include <algorithm>
-
 #include "validate/run_context.h"
 
 namespace kv::validate {
@@ -17,11 +15,5 @@ bool ManDaysConsistency(RunContext& ctx);
 
 // All five in that order, every one even after a failed one; true when all five passed.
 bool InterTableConsistency(RunContext& ctx);
-
-// The last institution whose figures are held: the figures hold 16, and the parsers fail
-// a plan that names more.
-inline int LastInstitution(const RunContext& ctx) {
-  return std::min<int>(ctx.ParticipantCount, RunContext::kMaxInstitutions - 1);
-}
 
 }  // namespace kv::validate

@@ -6,7 +6,6 @@
 // the table total, the years to the totals column, and the last row repeats the totals.
 #include "validate/financial.h"
 
-#include <span>
 #include <vector>
 
 #include "validate/table_rules.h"
@@ -17,8 +16,6 @@ namespace {
 
 constexpr int kRowCount = 28;
 constexpr int kLastRow = 28;
-constexpr int kTotalSlot = 6;
-constexpr int kInKind = 20;  // the in-kind column's values follow the recipient's
 
 // How a row read in an amount column adds up.
 enum class Line {
@@ -31,20 +28,34 @@ enum class Line {
 
 struct AmountRow {
   int row;
-  int index;  // in FinancialTable; none for the overhead
+  int index;  // the FinancialLine; none for the overhead
   Line line;
 };
 
 // The rows read in every amount column, in reading order; rows 9, 15 and 22 are group
 // captions.
 constexpr AmountRow kAmountRows[] = {
-    {4, 2, Line::Detail},     {5, 3, Line::Detail},     {6, 4, Line::Detail},
-    {7, 5, Line::Detail},     {8, 1, Line::Subtotal},   {10, 7, Line::Detail},
-    {11, 8, Line::Detail},    {12, 6, Line::Subtotal},  {13, 9, Line::Single},
-    {14, 10, Line::Single},   {16, 12, Line::Detail},   {17, 13, Line::Detail},
-    {18, 14, Line::Detail},   {19, 15, Line::Detail},   {20, 16, Line::Detail},
-    {21, 11, Line::Subtotal}, {23, 18, Line::Detail},   {24, 19, Line::Detail},
-    {25, 17, Line::Subtotal}, {26, -1, Line::Overhead}, {27, 0, Line::Total},
+    {4, kGrantsI, Line::Detail},
+    {5, kGrantsII, Line::Detail},
+    {6, kGrantsIII, Line::Detail},
+    {7, kGrantsIV, Line::Detail},
+    {8, kGrants, Line::Subtotal},
+    {10, kCapitalEquipment, Line::Detail},
+    {11, kNonCapitalEquipment, Line::Detail},
+    {12, kEquipment, Line::Subtotal},
+    {13, kMaterials, Line::Single},
+    {14, kBankFees, Line::Single},
+    {16, kTechnologicalEnergy, Line::Detail},
+    {17, kCommunications, Line::Detail},
+    {18, kSubcontracts, Line::Detail},
+    {19, kLogistics, Line::Detail},
+    {20, kFurtherDirectCosts, Line::Detail},
+    {21, kOtherDirectCosts, Line::Subtotal},
+    {23, kCisTravel, Line::Detail},
+    {24, kNonCisTravel, Line::Detail},
+    {25, kTravel, Line::Subtotal},
+    {26, -1, Line::Overhead},
+    {27, kTotalCosts, Line::Total},
 };
 
 // The totals column is compared with the years in these groups of expense lines.
@@ -83,10 +94,7 @@ class FinancialParser {
     for (int t = 0; t <= lastTable; ++t) {
       label_ = InstitutionLabel(t);
       pending = cat_.MsgUnknownErrorPrefix + heading_ + " - " + label_;
-      // The recorded figures hold Table 1 and 16 institutions; a plan naming more
-      // participants than that cannot be recorded.
-      if (t >= RunContext::kMaxFinancialTables) return false;
-      if (!ParseTable(t)) ctx_.FinancialTotals[t][kTotalSlot] = -1;
+      if (!ParseTable(t)) ctx_.FinancialTotals.at(t).Total = -1;
     }
     pending.clear();
     // Without participants the leading institution's figures are the project's.
@@ -96,7 +104,7 @@ class FinancialParser {
       ctx_.OverheadValues[1] = ctx_.OverheadValues[0];
     }
     for (int t = 0; t <= participants + 1; ++t) {
-      if (ctx_.FinancialTotals[t][kTotalSlot] < 0) return false;
+      if (ctx_.FinancialTotals.at(t).Total < 0) return false;
     }
     return true;
   }
@@ -142,15 +150,14 @@ class FinancialParser {
     }
     if (!SelectGrid(title)) return false;
     bool passed = true;
-    auto& figures = ctx_.FinancialTable[t];
+    auto& figures = ctx_.FinancialTable.at(t);
     for (int p = 0; p <= years_; ++p) {
-      passed &= ReadFinancialColumn(4 + 2 * p, std::span(figures[p]).first<kInKind>(), nullptr);
-      passed &= ReadFinancialColumn(5 + 2 * p, std::span(figures[p]).last<kInKind>(), nullptr);
+      passed &= ReadFinancialColumn(4 + 2 * p, figures[p].Recipient, nullptr);
+      passed &= ReadFinancialColumn(5 + 2 * p, figures[p].InKind, nullptr);
     }
-    passed &= ReadFinancialColumn(totalColumn_, std::span(figures[kTotalSlot]).first<kInKind>(),
-                                  &ctx_.OverheadValues[t]);
-    passed &= ReadFinancialColumn(totalColumn_ + 1, std::span(figures[kTotalSlot]).last<kInKind>(),
-                                  nullptr);
+    passed &=
+        ReadFinancialColumn(totalColumn_, figures.Total.Recipient, &ctx_.OverheadValues.at(t));
+    passed &= ReadFinancialColumn(totalColumn_ + 1, figures.Total.InKind, nullptr);
     passed &= CheckFinancialTable(t);
     if (passed) return true;
     ReportTableErrors(ctx_, title, badTextCells_, badValueCells_);
@@ -193,7 +200,7 @@ class FinancialParser {
 
   // Reads one amount column into values. Overhead is given only for the recipient's
   // totals column, the one column that holds the overhead.
-  bool ReadFinancialColumn(int column, std::span<double, kInKind> values, double* overhead) {
+  bool ReadFinancialColumn(int column, FinancialLines& values, double* overhead) {
     const bool recipient = column % 2 == 0;
     std::string red, green;
     double groupSum = 0, grandSum = 0;
@@ -215,7 +222,7 @@ class FinancialParser {
         red += Mark(row, column, word::wdRed);
         continue;
       }
-      values[index] = v;
+      values.at(static_cast<std::size_t>(index)) = v;
       if (line == Line::Detail) groupSum += v;
       if (line == Line::Single || line == Line::Subtotal) grandSum += v;
       const double expected = line == Line::Subtotal ? groupSum : grandSum;
@@ -242,12 +249,14 @@ class FinancialParser {
 
   // Quarters 1 and 2 are part of year 1. Reported on its own; the table still passes.
   void CompareQuartersWithYearOne(int t) {
-    const auto& figures = ctx_.FinancialTable[t];
+    const auto& figures = ctx_.FinancialTable.at(t);
     std::string cells;
-    for (int offset : {0, kInKind}) {
+    for (int c = 0; c < 2; ++c) {
+      const auto& quarters = figures.QuartersOneTwo.*kMoneyColumns[c];
+      const auto& yearOne = figures.Years[0].*kMoneyColumns[c];
       for (const auto& [row, index, line] : kAmountRows) {
-        if (IsExpenseLine(line) && figures[0][index + offset] > figures[1][index + offset]) {
-          cells += Mark(row, offset == 0 ? 4 : 5, word::wdGreen);
+        if (IsExpenseLine(line) && quarters[index] > yearOne[index]) {
+          cells += Mark(row, 4 + c, word::wdGreen);
         }
       }
     }
@@ -258,15 +267,16 @@ class FinancialParser {
 
   // Quarters 1 and 2 are not added: they are counted in year 1.
   void CheckTotalsColumn(int t, std::string& green) {
-    const auto& figures = ctx_.FinancialTable[t];
+    const auto& figures = ctx_.FinancialTable.at(t);
     for (const auto& group : kTotalsColumnGroups) {
-      for (int offset : {0, kInKind}) {
+      for (int c = 0; c < 2; ++c) {
+        const MoneyColumn column = kMoneyColumns[c];
         for (int row : group) {
-          const int i = ValueIndex(row) + offset;
+          const int i = ValueIndex(row);
           double years = 0;
-          for (int p = 1; p <= years_; ++p) years += figures[p][i];
-          if (!Agree(figures[kTotalSlot][i], years)) {
-            green += Mark(row, totalColumn_ + (offset == 0 ? 0 : 1), word::wdGreen);
+          for (int p = 1; p <= years_; ++p) years += (figures[p].*column)[i];
+          if (!Agree((figures.Total.*column)[i], years)) {
+            green += Mark(row, totalColumn_ + c, word::wdGreen);
           }
         }
       }
@@ -276,17 +286,18 @@ class FinancialParser {
   // One merged cell per period and one for the whole table, each the sum of the two
   // totals of its columns.
   void CheckLastRow(int t, std::string& red, std::string& green) {
-    const auto& figures = ctx_.FinancialTable[t];
+    const auto& figures = ctx_.FinancialTable.at(t);
     for (int p = 0; p <= years_ + 1; ++p) {
-      const int slot = p <= years_ ? p : kTotalSlot;
+      const int slot = p <= years_ ? p : RunContext::FinancialPeriods::kWhole;
       const int cell = 4 + p;
       const double v = Number(kLastRow, cell);
       if (v == -1) {
         red += Mark(kLastRow, cell, word::wdRed);
-      } else if (!Agree(v, figures[slot][0] + figures[slot][kInKind])) {
+      } else if (!Agree(v,
+                        figures[slot].Recipient[kTotalCosts] + figures[slot].InKind[kTotalCosts])) {
         green += Mark(kLastRow, cell, word::wdGreen);
       } else {
-        ctx_.FinancialTotals[t][slot] = v;
+        ctx_.FinancialTotals.at(t)[slot] = v;
       }
     }
   }

@@ -1,15 +1,11 @@
 #include "validate/norms.h"
 
-#include "validate/consistency.h"
-
 #include <cstdio>
 #include <string>
 
 namespace kv::validate {
 namespace {
 
-constexpr int kTotalSlot = 6;
-constexpr int kInKind = 20;
 constexpr int kPersonnel = 2, kFinancial = 3;
 constexpr int kNoGrants = 31000, kTravelAbove15 = 31006, kCategoryFourDays = 31007,
               kCategoryFourGrants = 31008, kNoCategoryOne = 31009, kNoBankFees = 31010,
@@ -21,14 +17,14 @@ struct TableFigures {
 };
 
 TableFigures FiguresOf(const RunContext& ctx, int table) {
-  const auto& rows = ctx.FinancialTable[table][kTotalSlot];
-  return {rows[6] + rows[6 + kInKind],
-          rows[17] + rows[17 + kInKind],
-          rows[10] + rows[10 + kInKind],
-          rows[1 + kInKind],
-          rows[5 + kInKind],
-          ctx.FinancialTotals[table][kTotalSlot],
-          ctx.OverheadValues[table]};
+  const auto& [recipient, inKind] = ctx.FinancialTable.at(table).Total;
+  return {recipient[kEquipment] + inKind[kEquipment],
+          recipient[kTravel] + inKind[kTravel],
+          recipient[kBankFees] + inKind[kBankFees],
+          inKind[kGrants],
+          inKind[kGrantsIV],
+          ctx.FinancialTotals.at(table).Total,
+          ctx.OverheadValues.at(table)};
 }
 
 // An amount as the platform writes a number by default: no grouping, no trailing zeros.
@@ -55,7 +51,7 @@ void CheckOverheads(RunContext& ctx) {
     ctx.Messages.AddWarning(cat.MsgOverheadPrefix + *finding);
   }
   if (ctx.ParticipantCount == 0) return;
-  for (int n = 0; n <= LastInstitution(ctx); ++n) {
+  for (int n = 0; n <= ctx.ParticipantCount; ++n) {
     if (const auto* finding = OverheadFinding(ctx, FiguresOf(ctx, n + 1))) {
       ctx.Messages.AddInfo(cat.MsgOverheadForPrefix + text::InstitutionLabel(cat, n) + " " +
                            *finding);
@@ -84,7 +80,7 @@ void CheckGrantShare(RunContext& ctx) {
 }
 
 void CheckBankFees(RunContext& ctx) {
-  for (int n = 0; n <= LastInstitution(ctx); ++n) {
+  for (int n = 0; n <= ctx.ParticipantCount; ++n) {
     const TableFigures figures = FiguresOf(ctx, n + 1);
     if (figures.bankFees < 0.005) {
       ctx.Messages.ReportCodeWithNumber(kNoBankFees, n, "");
@@ -112,12 +108,12 @@ void CheckFinancialNorms(RunContext& ctx) {
 // Over the institutions whose personnel tables were valid.
 void CheckPersonnelNorms(RunContext& ctx) {
   double days = 0, categoryOneDays = 0, categoryFourDays = 0;
-  for (int n = 0; n <= LastInstitution(ctx); ++n) {
-    const auto& institution = ctx.PersonnelDays[n];
-    if (institution[0] <= -0.005) continue;
-    days += institution[0];
-    categoryOneDays += institution[1];
-    categoryFourDays += institution[4];
+  for (int n = 0; n <= ctx.ParticipantCount; ++n) {
+    const auto& institution = ctx.PersonnelDays.at(n);
+    if (institution.Total <= -0.005) continue;
+    days += institution.Total;
+    categoryOneDays += institution.Of(1);
+    categoryFourDays += institution.Of(4);
   }
   if (ctx.RequireCategoryOne && categoryOneDays < 0.005) ctx.Messages.ReportCode(kNoCategoryOne);
   if (10 * categoryFourDays > days + 0.005) ctx.Messages.ReportCode(kCategoryFourDays);

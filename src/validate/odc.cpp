@@ -3,6 +3,8 @@
 // comparison with Table 1.
 #include "validate/odc.h"
 
+#include <map>
+
 #include "validate/cost_table.h"
 #include "validate/table_rules.h"
 #include "word/text_rules.h"
@@ -10,47 +12,52 @@
 namespace kv::validate {
 namespace {
 
-constexpr int kTotalSlot = 6;
-constexpr int kPurchasedLine = 11, kInKindLine = 31;  // Table 1's whole-project amounts
-
-// Every amount counts for all items (category 0) and for its own category. Any institute
-// number is taken; one the sums cannot hold ends the parse.
+// Every amount counts for all items and for its own category. Any institute number is
+// taken; of an institute the plan does not list, nothing is compared with Table 1, so only
+// its subtotal is kept.
 class OdcAccumulation : public CostAccumulation {
  public:
   explicit OdcAccumulation(RunContext::OdcSums& sums) : sums_(sums) {}
 
   bool AcceptInstitute(int) override { return true; }
-  double& Subtotal(int institute) override { return sums_.at(institute)[kTotalSlot][0]; }
+  double& Subtotal(int institute) override {
+    return Listed(institute) ? sums_[Index(institute)].Total.Total : unlistedSubtotals_[institute];
+  }
   void CountItem(const CostItem&) override {}
   void Add(int institute, int column, const CostItem& item, double amount) override {
-    auto& categories = sums_.at(institute).at(column);
-    categories[0] += amount;
-    categories.at(item.Mark) += amount;
+    if (!Listed(institute)) return;
+    auto& categories = sums_[Index(institute)][column];
+    categories.Total += amount;
+    categories.Of(item.Mark) += amount;
   }
 
  private:
+  static std::size_t Index(int institute) { return static_cast<std::size_t>(institute); }
+  bool Listed(int institute) const { return institute >= 0 && Index(institute) < sums_.size(); }
+
   RunContext::OdcSums& sums_;
+  std::map<int, double> unlistedSubtotals_;
 };
 
 bool ParseOdc(RunContext& ctx, std::string& pending) {
   const auto& cat = ctx.TextCatalogue;
   pending = cat.MsgUnknownErrorPrefix + word::PatternToText(cat.HeadingII104);
   OdcAccumulation inKind(ctx.OdcInKindSums), purchased(ctx.OdcPurchasedSums);
-  const auto& declared = ctx.FinancialTable[0][kTotalSlot];
+  const auto& declared = ctx.FinancialTable.at(0).Total;  // by Table 1
   auto& failed = ctx.OdcTableFailed;
   const CaptionedCostTable tables[] = {{{"4", cat.TitleTable4, CostKind::OtherDirectCosts},
-                                        declared[kInKindLine],
+                                        declared.InKind[kOtherDirectCosts],
                                         cat.MsgNoOdcInKind,
-                                        failed[0],
+                                        failed.Table4,
                                         inKind},
                                        {{"4-1", cat.TitleTable41, CostKind::OtherDirectCosts},
-                                        declared[kPurchasedLine],
+                                        declared.Recipient[kOtherDirectCosts],
                                         cat.MsgNoOdcPurchased,
-                                        failed[1],
+                                        failed.Table41,
                                         purchased}};
   ParseCostSubsection(ctx, cat.HeadingII104, true, cat.MsgNoOdcSubsection, tables);
   pending.clear();
-  return failed[0] >= 0 && failed[1] >= 0;
+  return failed.Table4 >= 0 && failed.Table41 >= 0;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -127,8 +128,6 @@ class PersonnelParser {
     for (int n = 0; n <= ctx_.ParticipantCount; ++n) {
       label_ = text::InstitutionLabel(cat_, n);
       pending = cat_.MsgUnknownErrorPrefix + heading_ + " - " + label_;
-      // The figures have room for 16 institutions; a plan that names more ends here.
-      if (n >= RunContext::kMaxInstitutions) return false;
       ReadInstitution(n);
       totalPersons += persons_;
     }
@@ -222,12 +221,13 @@ class PersonnelParser {
     if (category < 4) persons_ += std::max(rows - 2, 0);
     table_ = {};
     for (int r = 2; r < rows; ++r) ReadPersonRow(n, r);
-    CheckTotal(rows, 2, table_.daysSum, ctx_.PersonnelDays[n][category]);
-    CheckTotal(rows, 3, table_.amountSum, ctx_.PersonnelGrants[n][category]);
+    auto& days = ctx_.PersonnelDays.at(n);
+    CheckTotal(rows, 2, table_.daysSum, days.Of(category));
+    CheckTotal(rows, 3, table_.amountSum, ctx_.PersonnelGrants.at(n).Of(category));
     if (table_.ok) return;
     parseOk_ = false;
-    ctx_.PersonnelDays[n][category] = -1;
-    ctx_.PersonnelDays[n][0] = -1;
+    days.Of(category) = -1;
+    days.Total = -1;
     ReportTableErrors(ctx_, TableName(), table_.badTextCells, table_.badValueCells);
   }
 
@@ -322,15 +322,15 @@ class PersonnelParser {
   }
 
   void FormInstitutionTotals(int n) {
-    auto& days = ctx_.PersonnelDays[n];
-    auto& grants = ctx_.PersonnelGrants[n];
+    auto& days = ctx_.PersonnelDays.at(n);
+    auto& grants = ctx_.PersonnelGrants.at(n);
     if (categoriesFound_ == 0) {
-      days[0] = -1;
+      days.Total = -1;
       ReportNoPersonnelTables(&text::Reporter::AddError);
       if (ctx_.ApplyGrantNorms) parseOk_ = false;
-    } else if (days[0] != -1) {
-      days[0] = days[1] + days[2] + days[3] + days[4];
-      grants[0] = grants[1] + grants[2] + grants[3] + grants[4];
+    } else if (days.Total != -1) {
+      days.Total = std::accumulate(days.Category.begin(), days.Category.end(), 0.0);
+      grants.Total = std::accumulate(grants.Category.begin(), grants.Category.end(), 0.0);
     }
   }
 

@@ -4,6 +4,8 @@
 // single-item table for every item marked "x".
 #include "validate/procurement.h"
 
+#include <algorithm>
+
 #include "validate/cost_table.h"
 #include "validate/table_rules.h"
 #include "word/text_rules.h"
@@ -12,12 +14,7 @@ namespace kv::validate {
 namespace {
 
 constexpr int kNoSuchInstituteCode = 21092;
-constexpr int kTotalSlot = 6;
 constexpr double kCapitalUnitPrice = 2500.005;  // capital equipment costs more a piece
-
-// Table 1's whole-project amounts of the four tables.
-constexpr int kEquipmentPurchasedLine = 6, kEquipmentInKindLine = 26;
-constexpr int kMaterialsPurchasedLine = 9, kMaterialsInKindLine = 29;
 
 using Sums = RunContext::CostSums RunContext::*;
 
@@ -31,15 +28,14 @@ class ProcurementAccumulation : public CostAccumulation {
     ctx_.Messages.ReportCodeWithNumber(kNoSuchInstituteCode, n, code_);
     return false;
   }
-  // Institutes the sums cannot hold end the parse.
-  double& Subtotal(int institute) override { return (ctx_.*sums_).at(institute)[kTotalSlot]; }
+  double& Subtotal(int institute) override { return (ctx_.*sums_).at(institute).Total; }
   void CountItem(const CostItem& item) override {
     if (item.Mark == -1) ++ctx_.SpecialItemCount;
   }
   void Add(int institute, int column, const CostItem& item, double amount) override {
-    (ctx_.*sums_).at(institute).at(column) += amount;
+    (ctx_.*sums_).at(institute)[column] += amount;
     if (capitalSums_ != nullptr && item.UnitPrice > kCapitalUnitPrice) {
-      (ctx_.*capitalSums_).at(institute).at(column) += amount;
+      (ctx_.*capitalSums_).at(institute)[column] += amount;
     }
   }
 
@@ -61,23 +57,25 @@ class ProcurementParser {
       pending = cat_.MsgSectionMissing + heading;
       return false;
     }
+    // What Table 1 declares for the whole project.
+    const auto& [purchased, inKind] = ctx_.FinancialTable.at(0).Total;
     auto& failed = ctx_.ProcurementTableFailed;
     ParseSubsection(cat_.HeadingII101, false, cat_.MsgNoEquipmentSubsection, CostKind::Equipment,
                     {cat_.TitleTable2, "2", &RunContext::EquipmentInKindSums,
-                     &RunContext::CapitalEquipmentInKindSums, kEquipmentInKindLine,
-                     cat_.MsgNoEquipmentInKind, failed[0]},
+                     &RunContext::CapitalEquipmentInKindSums, inKind[kEquipment],
+                     cat_.MsgNoEquipmentInKind, failed.Table2},
                     {cat_.TitleTable21, "2-1", &RunContext::EquipmentPurchasedSums,
-                     &RunContext::CapitalEquipmentPurchasedSums, kEquipmentPurchasedLine,
-                     cat_.MsgNoEquipmentPurchased, failed[1]});
+                     &RunContext::CapitalEquipmentPurchasedSums, purchased[kEquipment],
+                     cat_.MsgNoEquipmentPurchased, failed.Table21});
     ParseSubsection(cat_.HeadingII102, true, cat_.MsgNoMaterialsSubsection, CostKind::Materials,
                     {cat_.TitleTable3, "3", &RunContext::MaterialsInKindSums, nullptr,
-                     kMaterialsInKindLine, cat_.MsgNoMaterialsInKind, failed[2]},
+                     inKind[kMaterials], cat_.MsgNoMaterialsInKind, failed.Table3},
                     {cat_.TitleTable31, "3-1", &RunContext::MaterialsPurchasedSums, nullptr,
-                     kMaterialsPurchasedLine, cat_.MsgNoMaterialsPurchased, failed[3]});
+                     purchased[kMaterials], cat_.MsgNoMaterialsPurchased, failed.Table31});
     CheckSingleItemTables();
     pending.clear();
     const bool tablesPassed =
-        std::none_of(failed.begin(), failed.end(), [](double f) { return f < 0; });
+        std::min({failed.Table2, failed.Table21, failed.Table3, failed.Table31}) >= 0;
     return tablesPassed && ctx_.SpecialItemCount >= 0;
   }
 
@@ -85,7 +83,7 @@ class ProcurementParser {
   struct Table {
     std::string caption, code;
     Sums sums, capitalSums;
-    int declaredLine;
+    double declared;  // by Table 1
     std::string missingInfo;
     double& failed;
   };
@@ -97,7 +95,7 @@ class ProcurementParser {
                                           purchased.capitalSums);
     const auto captioned = [&](const Table& table, CostAccumulation& accumulation) {
       return CaptionedCostTable{{table.code, table.caption, kind},
-                                ctx_.FinancialTable[0][kTotalSlot][table.declaredLine],
+                                table.declared,
                                 table.missingInfo,
                                 table.failed,
                                 accumulation};

@@ -112,7 +112,7 @@ class HeadingSequence {
   // Section 3.2 lists "Participant Institution n", each followed by its table.
   void CountParticipants() {
     if (!SearchHeading(ctx_, cat_.HeadingI32)) {
-      ctx_.ParticipantCount = 0;
+      ctx_.SetParticipantCount(0);
       return;
     }
     App(ctx_).GoToNext(word::wdGoToLine);
@@ -217,7 +217,7 @@ bool CheckParticipantEntry(RunContext& ctx) {
       app.Expand(word::wdTable);
       ctx.Document.CurrentTable = app.Tables1();
       word::LeaveTable(ctx.Document);
-      ++ctx.ParticipantCount;
+      ctx.SetParticipantCount(ctx.ParticipantCount + 1);
       return true;
     }
     const std::string text = word::CurrentLineText(ctx.Document);

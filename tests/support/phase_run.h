@@ -63,7 +63,7 @@ class PhaseTest : public ::testing::Test {
   bool Parse(const WorkPlanDocument& doc, const WorkPlan& plan = {}, const Setup& setup = {}) {
     run_ = std::make_unique<PhaseRun>(plan.russian);
     ctx().ProjectNumber = plan.projectNumber;
-    ctx().ParticipantCount = static_cast<std::int16_t>(plan.participants);
+    ctx().SetParticipantCount(plan.participants);
     ctx().ProjectDurationMonths = static_cast<std::int16_t>(plan.months);
     ctx().ProjectDurationQuarters = static_cast<std::int16_t>(plan.Quarters());
     ctx().ProjectDurationYears = static_cast<std::int16_t>(plan.Years());
