@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr auto kGrace = 30s;  // for the requests under way after a stop signal
+constexpr auto kGrace = 30s;                     // for the requests under way after a stop signal
+constexpr std::size_t kFormOverhead = 64 << 10;  // the form's own bytes around the plan
 constexpr char kJson[] = "application/json";
 constexpr char kHtml[] = "text/html; charset=utf-8";
 
@@ -98,6 +99,16 @@ class Service {
     const std::size_t threads = std::min(options.jobs + options.queue + 4, 512);
     server_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     server_.set_keep_alive_timeout(2);
+    server_.set_payload_max_length(limit_ + kFormOverhead);
+    // A client that waits before sending its body learns of a refusal before sending it.
+    server_.set_expect_100_continue_handler([this](const auto& req, auto& res) {
+      const auto refused = req.method == "POST" ? Precheck(req) : std::nullopt;
+      if (!refused) return 100;
+      const Answer answer = Refused(*refused, res);
+      res.status = answer.status;
+      res.set_content(answer.body.dump() + "\n", kJson);
+      return answer.status;
+    });
     server_.set_logger([this](const auto& req, const auto& res) { Log(req, res); });
     Route();
   }
@@ -176,13 +187,13 @@ class Service {
                 [this](const httplib::Request& req, httplib::Response& res) {
                   const std::string path = store_.CopyPath(req.matches[1]);
                   const std::string name = fs::path(path).filename().string();
-                  if (!path.empty() && SendFile(res, path, ContentType(name)))
+                  if (SendFile(res, path, ContentType(name)))
                     res.set_header("Content-Disposition", "attachment; filename=\"" + name + "\"");
                 });
     server_.Get("/reports/([0-9a-f]+)",
                 [this](const httplib::Request& req, httplib::Response& res) {
                   const std::string path = store_.ReportPath(req.matches[1]);
-                  if (!path.empty()) SendFile(res, path, kHtml);
+                  SendFile(res, path, kHtml);
                 });
     server_.Post("/api/validate", [this](const httplib::Request& req, httplib::Response& res,
                                          const httplib::ContentReader& reader) {
@@ -210,18 +221,27 @@ class Service {
   static bool SendFile(httplib::Response& res, const std::string& path, const std::string& type) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
-    if (!(bytes << in.rdbuf())) return false;  // expired meanwhile: 404
+    if (path.empty() || !(bytes << in.rdbuf())) {  // unknown, expired or expiring meanwhile
+      res.status = 404;
+      res.set_content("not found\n", "text/plain");
+      return false;
+    }
     res.set_content(bytes.str(), type);
     return true;
   }
 
-  // Reads the form into the upload's folder, or tells why not.
-  Received Receive(const httplib::Request& req, const httplib::ContentReader& reader,
-                   const fs::path& folder) {
-    Received received;
+  // A refusal that needs no look at the body: another type, too large, no worker free.
+  std::optional<Received> Precheck(const httplib::Request& req) const {
     if (!req.is_multipart_form_data())
-      return {415, "unsupported_type", "the request is not multipart/form-data", "", false};
-    if (DeclaredLength(req) > limit_) return TooLarge();
+      return Received{415, "unsupported_type", "the request is not multipart/form-data", "", false};
+    if (DeclaredLength(req) > limit_ + kFormOverhead) return TooLarge();
+    if (pool_.Full()) return Busy();
+    return std::nullopt;
+  }
+
+  // Reads the form into the upload's folder, or tells why not.
+  Received Receive(const httplib::ContentReader& reader, const fs::path& folder) {
+    Received received;
     std::string field, pdg;
     std::ofstream plan;
     bool planSeen = false, badName = false;
@@ -256,6 +276,10 @@ class Service {
     return received;
   }
 
+  static Received Busy() {
+    return {503, "busy", "every worker is busy; try again shortly", "", false};
+  }
+
   Received TooLarge() const {
     return {413, "too_large",
             "the upload is larger than " + std::to_string(options_.maxUploadMb) + " MiB", "",
@@ -264,31 +288,42 @@ class Service {
 
   Answer Validate(const httplib::Request& req, httplib::Response& res,
                   const httplib::ContentReader& reader) {
-    if (pool_.Full()) return Busy(res);
+    if (const auto refused = Precheck(req)) {
+      Drain(req, reader);
+      return Refused(*refused, res);
+    }
     const std::string id = store_.Open();
     const fs::path folder = store_.Folder(id);
-    const Received received = Receive(req, reader, folder);
+    const Received received = Receive(reader, folder);
     if (received.status != 200) {
       store_.Discard(id);
-      metrics_.CountRequest(received.outcome);
-      if (received.status == 413) res.set_header("Connection", "close");
-      auto body = Refusal(received.outcome, received.reason);
-      if (!received.name.empty()) body["file"] = received.name;
-      return {received.status, body, ""};
+      return Refused(received, res);
     }
     auto pending = pool_.Submit({(folder / received.name).string(), received.grant});
     if (!pending) {
       store_.Discard(id);
-      return Busy(res);
+      return Refused(Busy(), res);
     }
     ReportView view = pending->get();
     return Answered(id, received.name, std::move(view));
   }
 
-  Answer Busy(httplib::Response& res) {
-    metrics_.CountRequest("busy");
-    res.set_header("Retry-After", "5");
-    return {503, Refusal("busy", "every worker is busy; try again shortly"), ""};
+  Answer Refused(const Received& refusal, httplib::Response& res) {
+    metrics_.CountRequest(refusal.outcome);
+    if (refusal.status == 503) res.set_header("Retry-After", "5");
+    auto body = Refusal(refusal.outcome, refusal.reason);
+    if (!refusal.name.empty()) body["file"] = refusal.name;
+    return {refusal.status, body, ""};
+  }
+
+  // The body of a request refused unread, skipped so the connection can go on; a body
+  // above the limit is skipped by the server unread.
+  static void Drain(const httplib::Request& req, const httplib::ContentReader& reader) {
+    const auto skip = [](const char*, std::size_t) { return true; };
+    if (req.is_multipart_form_data())
+      reader([](const httplib::MultipartFormData&) { return true; }, skip);
+    else
+      reader(skip);
   }
 
   // The run's JSON object with names in place of the store's paths.
