@@ -336,7 +336,7 @@ class Service {
     if (report.validatedCopy)
       report.validatedCopy = fs::path(*report.validatedCopy).filename().string();
     auto body = nlohmann::ordered_json::parse(report::ToJson(report));
-    body["id"] = body["copy_url"] = body["report_url"] = nullptr;
+    for (const char* field : {"id", "copy_url", "report_url"}) body[field] = nullptr;
     if (report.outcome != "validated") {
       store_.Discard(id);
       return {report.outcome == "abnormal_termination" ? 500 : 400, body, ""};
