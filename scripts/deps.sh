@@ -8,7 +8,7 @@ build=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libicu-dev lib
 test=(libbenchmark-dev qt6-base-dev libreoffice-writer-nogui zip unzip clang libclang-rt-14-dev
       libcpp-httplib-dev chromium chromium-driver python3-selenium)
 run=(qt6-base-dev libreoffice-writer-nogui)
-pictures=(poppler-utils xvfb xdotool imagemagick fonts-liberation2 fonts-dejavu-core)
+pictures=(poppler-utils xvfb xdotool imagemagick fonts-liberation2 fonts-dejavu-core chromium curl)
 
 wanted=()
 for group in "$@"; do
