@@ -28,7 +28,10 @@ for _ in $(seq 100); do grep -q '/$' "$work/listening" 2>/dev/null && break; sle
 port=$(sed 's|.*:\([0-9]*\)/$|\1|' "$work/listening")
 upload() { curl -sf -o /dev/null -F "plan=@$1" "http://127.0.0.1:$port/api/validate"; }
 # Both workers start their LibreOffice now, not within the figures.
-upload "$work/1235-we.doc" & upload "$work/1235-we.doc"; wait %1 2>/dev/null || true
+upload "$work/1235-we.doc" &
+warming=$!
+upload "$work/1235-we.doc"
+wait $warming
 
 echo "== .doc: warm service (A) against a cold kv run (B)"
 farm-bench -n "$rounds" --timeout 1200 \

@@ -72,6 +72,13 @@ std::uint64_t DeclaredLength(const httplib::Request& req) {
   }
 }
 
+// A file name fit to stand between the quotes of a header.
+std::string QuotedName(std::string name) {
+  for (char& c : name)
+    if (c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20) c = '_';
+  return name;
+}
+
 std::string ContentType(const std::string& name) {
   return fs::path(name).extension() == ".doc"
              ? "application/msword"
@@ -183,13 +190,13 @@ class Service {
     server_.Get("/metrics", [this](const httplib::Request&, httplib::Response& res) {
       res.set_content(metrics_.Render(pool_.Waiting()), "text/plain; version=0.0.4");
     });
-    server_.Get("/api/copies/([0-9a-f]+)",
-                [this](const httplib::Request& req, httplib::Response& res) {
-                  const std::string path = store_.CopyPath(req.matches[1]);
-                  const std::string name = fs::path(path).filename().string();
-                  if (SendFile(res, path, ContentType(name)))
-                    res.set_header("Content-Disposition", "attachment; filename=\"" + name + "\"");
-                });
+    server_.Get("/api/copies/([0-9a-f]+)", [this](const httplib::Request& req,
+                                                  httplib::Response& res) {
+      const std::string path = store_.CopyPath(req.matches[1]);
+      const std::string name = fs::path(path).filename().string();
+      if (SendFile(res, path, ContentType(name)))
+        res.set_header("Content-Disposition", "attachment; filename=\"" + QuotedName(name) + "\"");
+    });
     server_.Get("/reports/([0-9a-f]+)",
                 [this](const httplib::Request& req, httplib::Response& res) {
                   const std::string path = store_.ReportPath(req.matches[1]);
@@ -248,8 +255,8 @@ class Service {
     std::size_t total = 0;
     const bool complete = reader(
         [&](const httplib::MultipartFormData& part) {
-          field = part.name;
-          if (field != "plan" || planSeen) return true;
+          field = part.name == "plan" && planSeen ? "" : part.name;  // one plan, the first
+          if (field != "plan") return true;
           planSeen = true;
           received.name = BaseName(part.filename);
           badName = !Storable(received.name);
