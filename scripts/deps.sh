@@ -3,11 +3,12 @@
 # Usage: scripts/deps.sh build|test|run|pictures ...
 set -euo pipefail
 
-build=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libicu-dev libcli11-dev libreoffice-dev
+build=(cmake ninja-build g++ pkg-config libpugixml-dev libzip-dev libicu-dev libcli11-dev libreoffice-dev libcpp-httplib-dev
        nlohmann-json3-dev libgtest-dev libgmock-dev)
-test=(libbenchmark-dev clang-format qt6-base-dev libreoffice-writer-nogui zip unzip clang libclang-rt-14-dev)
+test=(libbenchmark-dev clang-format qt6-base-dev libreoffice-writer-nogui zip unzip clang libclang-rt-14-dev
+      libcpp-httplib-dev chromium chromium-driver python3-selenium)
 run=(qt6-base-dev libreoffice-writer-nogui)
-pictures=(poppler-utils xvfb xdotool imagemagick fonts-liberation2 fonts-dejavu-core)
+pictures=(poppler-utils xvfb xdotool imagemagick fonts-liberation2 fonts-dejavu-core chromium curl)
 
 wanted=()
 for group in "$@"; do

@@ -103,3 +103,19 @@ xdotool key Return
 capture "$window" "$images/closing-box.png"
 xdotool windowfocus --sync "$window" key Return
 timeout 60 tail --pid=$kv_pid -f /dev/null || kill $kv_pid
+
+# The report page of kv serve for the sample, as headless Chromium draws it (no network, a
+# fresh profile), the service's store in the picture folder so nothing is left elsewhere.
+mkdir -p "$work/serve"
+TMPDIR=$work/serve "$root/build/kv" serve --listen 127.0.0.1:0 >"$work/serve/listening" 2>/dev/null &
+serve_pid=$!
+for _ in $(seq 100); do grep -q '/$' "$work/serve/listening" 2>/dev/null && break; sleep 0.1; done
+url=$(sed 's|.*listening on ||' "$work/serve/listening")
+report=$(curl -sf -F "plan=@examples/1235-we.docx" "${url}api/validate" |
+  sed 's|.*"report_url":"\([^"]*\)".*|\1|')
+timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+  --disable-background-networking --disable-component-update --disable-sync \
+  "--user-data-dir=$work/chromium" --hide-scrollbars --window-size=1000,1500 \
+  "--screenshot=$work/report.png" "${url%/}$report" >/dev/null 2>&1
+kill -TERM $serve_pid && wait $serve_pid
+save_small "$work/report.png" "$images/report-page.png"

@@ -216,16 +216,19 @@ class Batch {
 
 DocumentRun ValidateDocument(const CommandLine& options, const Terminal& terminal,
                              report::RunLog& log, std::ostream& err,
-                             const std::shared_ptr<word::DocumentConverter>& converter) {
+                             const std::shared_ptr<word::DocumentConverter>& converter,
+                             const RunControl& control) {
   std::ostream nowhere(nullptr);
   const bool hushed = options.quiet && !options.file.empty();
   auto frontend = ChooseFrontend(options, terminal.surroundings, std::cin, hushed ? nowhere : err);
   validate::RunContext ctx(log, *frontend);
-  ctx.Document.CreateWordApp = [&converter] {
-    return word::CreateWordProcessor({.Interrupted = Interrupted, .Converter = converter});
+  ctx.Document.CreateWordApp = [&converter, &control] {
+    return word::CreateWordProcessor(
+        {.Interrupted = [&control] { return control.stop() != 0; }, .Converter = converter});
   };
   RunOptions runOptions;
-  runOptions.StopSignal = StopSignal;
+  runOptions.StopSignal = control.stop;
+  runOptions.BeforeClose = control.beforeClose;
   if (terminal.errorIsTerminal && !hushed)
     runOptions.Notice = [&err](const std::string& notice) { err << notice << std::endl; };
 
@@ -237,8 +240,8 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
   return run;
 }
 
-std::shared_ptr<word::DocumentConverter> MakeConverter() {
-  return ChooseConverter({.Interrupted = Interrupted});
+std::shared_ptr<word::DocumentConverter> MakeConverter(const std::function<int()>& stop) {
+  return ChooseConverter({.Interrupted = [stop] { return stop() != 0; }});
 }
 
 bool PrintJson(std::ostream& out, std::ostream& err, const report::RunReport& report) {

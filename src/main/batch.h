@@ -2,6 +2,7 @@
 // several at once, each a complete run of its own, with one kv.log for the batch.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "convert/converter.h"
 #include "main/command_line.h"
+#include "main/signals.h"
 #include "report/json_report.h"
 #include "report/run_log.h"
 
@@ -26,16 +28,25 @@ struct DocumentRun {
   int status = 0;
 };
 
+// What a caller other than the command line changes about a run: who asks it to stop (the
+// signal that did, 0 while none did) and what it does with the copy before closing it.
+struct RunControl {
+  std::function<int()> stop = StopSignal;
+  std::function<void(validate::RunContext&)> beforeClose = {};
+};
+
 // One run of the driver on options.file (chosen when ""): its boxes, its findings (with
 // FILE, unless --json) and its reason go to `err`, nothing with --quiet but the reason of
 // a failure of kv itself. `converter` serves its .doc conversions.
 DocumentRun ValidateDocument(const CommandLine& options, const Terminal& terminal,
                              report::RunLog& log, std::ostream& err,
-                             const std::shared_ptr<word::DocumentConverter>& converter);
+                             const std::shared_ptr<word::DocumentConverter>& converter,
+                             const RunControl& control = {});
 
-// The converter of one run or batch worker, stopped by a stop signal. Both kinds start
-// LibreOffice only when a .doc first needs it, so .docx documents never wait for it.
-std::shared_ptr<word::DocumentConverter> MakeConverter();
+// The converter of one run or batch worker, stopped when `stop` gives a signal. Both kinds
+// start LibreOffice only when a .doc first needs it, so .docx documents never wait for it.
+std::shared_ptr<word::DocumentConverter> MakeConverter(
+    const std::function<int()>& stop = StopSignal);
 
 // The JSON object on one line of out; false (said on err) when it could not be written.
 bool PrintJson(std::ostream& out, std::ostream& err, const report::RunReport& report);

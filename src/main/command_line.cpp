@@ -37,6 +37,43 @@ std::unique_ptr<ui::Frontend> FixedAnswer(bool answer) {
   return std::make_unique<ui::ScriptedFrontend>("", answer);
 }
 
+// HOST:PORT, the host a name or address (IPv6 in brackets), the port 0 to 65535.
+std::string ParseListen(const std::string& listen, ServeOptions& serve) {
+  const auto colon = listen.rfind(':');
+  if (colon == std::string::npos || colon == 0) return "expected HOST:PORT, got " + listen;
+  std::string host = listen.substr(0, colon);
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+    host = host.substr(1, host.size() - 2);
+  const std::string port = listen.substr(colon + 1);
+  if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != port.npos ||
+      std::stoi(port) > 65535)
+    return "the port of " + listen + " is not a number from 0 to 65535";
+  serve.host = host;
+  serve.port = std::stoi(port);
+  return "";
+}
+
+CLI::App* AddServe(CLI::App& app, ServeOptions& serve) {
+  auto* command = app.add_subcommand(
+      "serve", "validate uploaded work plans over HTTP, with an upload page and HTML reports");
+  command->add_option_function<std::string>(
+      "--listen",
+      [&serve](const std::string& listen) {
+        if (const auto problem = ParseListen(listen, serve); !problem.empty())
+          throw CLI::ValidationError("--listen", problem);
+      },
+      "address and port to listen on (default 127.0.0.1:8080; port 0: any free one)");
+  command->add_option("--jobs", serve.jobs, "workers, each with its own LibreOffice")
+      ->check(CLI::Range(1, 64));
+  command->add_option("--queue", serve.queue, "uploads that may wait for a worker")
+      ->check(CLI::Range(1, 4096));
+  command->add_option("--max-upload-mb", serve.maxUploadMb, "largest upload in MiB")
+      ->check(CLI::Range(1, 1024));
+  command->add_option("--keep-minutes", serve.keepMinutes, "how long copies and reports are kept")
+      ->check(CLI::Range(0.01, 10080.0));
+  return command;
+}
+
 }  // namespace
 
 std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* argv,
@@ -54,6 +91,8 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* arg
   app.add_option("--jobs", options.jobs, "validate N documents at once")->check(CLI::Range(1, 64));
   app.add_option("FILE", options.documents,
                  "work plans, or folders of them; without one a file chooser asks");
+  ServeOptions serve;
+  const auto* serveCommand = AddServe(app, serve);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -61,6 +100,7 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* arg
     return status == 0 ? 0 : kUsageExitStatus;
   }
   if (!grant.empty()) options.grantAnswer = grant == "yes";
+  if (*serveCommand) options.serve = serve;
   return options;
 }
 

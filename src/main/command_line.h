@@ -14,6 +14,16 @@
 
 namespace kv::run {
 
+// kv serve [--listen HOST:PORT] [--jobs N] [--max-upload-mb M] [--keep-minutes K]
+struct ServeOptions {
+  std::string host = "127.0.0.1";
+  int port = 8080;          // 0: any free port
+  int jobs = 2;             // workers, each with its own LibreOffice
+  int queue = 32;           // uploads waiting for a worker before the service answers 503
+  int maxUploadMb = 20;     // MiB
+  double keepMinutes = 30;  // how long copies and reports are kept
+};
+
 struct CommandLine {
   bool json = false;
   std::optional<bool> grantAnswer = {};     // --pdg yes|no
@@ -21,6 +31,7 @@ struct CommandLine {
   std::vector<std::string> documents = {};  // FILE|FOLDER arguments as given
   bool quiet = false;                       // nothing on standard error but kv's own failures
   int jobs = 1;                             // documents validated at once
+  std::optional<ServeOptions> serve = {};   // kv serve
 };
 
 inline constexpr int kUsageExitStatus = 64;

@@ -187,6 +187,7 @@ void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options) {
     AnnounceConversion(options, result.ValidatedPath);
     WordApp(ctx).Save();
   }
+  if (options.BeforeClose) options.BeforeClose(ctx);
   WordApp(ctx).SetVisible(false);
   word::CloseDocumentSession(ctx.Document);
   result.CopyKept = HasFindings(ctx);

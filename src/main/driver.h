@@ -37,6 +37,8 @@ struct RunOptions {
   // The signal that asked the run to stop (SIGINT, SIGTERM, SIGHUP), 0 while none did:
   // asked between the phases, the run then ends like an abnormal termination.
   std::function<int()> StopSignal;
+  // Called with the copy still open, after its summary was saved, when the run validated.
+  std::function<void(validate::RunContext&)> BeforeClose;
 };
 
 // The whole run over ctx; every failure is handled inside.

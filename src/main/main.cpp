@@ -1,4 +1,5 @@
-// kv [--json] [--quiet] [--pdg yes|no] [--jobs N] [FILE|FOLDER...]: validates work plans.
+// kv [--json] [--quiet] [--pdg yes|no] [--jobs N] [FILE|FOLDER...]: validates work plans;
+// kv serve [...]: validates uploaded ones over HTTP.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #ifdef KV_HAVE_QT
 #include "ui/qt/qt_frontend.h"
 #endif
+#include "serve/service.h"
 
 namespace {
 
@@ -68,7 +70,9 @@ int main(int argc, char** argv) {
   try {
     const auto parsed = run::ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (const int* status = std::get_if<int>(&parsed)) return *status;
-    return Validate(std::get<run::CommandLine>(parsed));
+    const auto& options = std::get<run::CommandLine>(parsed);
+    if (options.serve) return serve::Serve(*options.serve);
+    return Validate(options);
   } catch (const std::exception& e) {
     std::cerr << "kv: " << e.what() << "\n";
   } catch (...) {
