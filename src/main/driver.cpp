@@ -1,5 +1,9 @@
 #include "main/driver.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -64,12 +68,65 @@ void InitialiseRun(RunContext& ctx) {
   ResetValidationState(ctx);
 }
 
+// The copy the run works on: a private file beside the validated copy, under a short name
+// of this process, so that a run that fails or is interrupted leaves whatever stood at the
+// validated copy's name. It takes that name only when the run ends with findings.
+class WorkingCopy {
+ public:
+  explicit WorkingCopy(const std::string& validatedPath) : target_(validatedPath) {
+    const std::filesystem::path target(validatedPath);
+    const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
+    for (int attempt = 0; attempt <= 100; ++attempt) {
+      path_ = folder + "/.kv" + std::to_string(getpid()) + "-" + std::to_string(attempt) +
+              target.extension().string();
+      const int fd =
+          open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (fd >= 0 && close(fd) == 0) return;
+      if (fd >= 0 || errno != EEXIST) break;
+    }
+    const std::string reason = std::strerror(errno);
+    path_.clear();
+    throw std::runtime_error("cannot write " + target_ + ": " + reason);
+  }
+  ~WorkingCopy() {
+    if (!path_.empty()) unlink(path_.c_str());
+  }
+  WorkingCopy(const WorkingCopy&) = delete;
+  WorkingCopy& operator=(const WorkingCopy&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  // A failure to write the working copy is told under the name the user knows.
+  template <typename Writer>
+  void Write(Writer write) const {
+    try {
+      write();
+    } catch (const std::exception& failure) {
+      std::string reason = failure.what();
+      for (auto at = reason.find(path_); at != std::string::npos; at = reason.find(path_))
+        reason.replace(at, path_.size(), target_);
+      throw std::runtime_error(reason);
+    }
+  }
+
+  // The complete copy replaces whatever stands at the validated copy's name.
+  void PutInPlace() {
+    if (rename(path_.c_str(), target_.c_str()) != 0)
+      throw std::runtime_error("cannot write " + target_ + ": " + std::strerror(errno));
+    path_.clear();
+  }
+
+ private:
+  std::string target_;
+  std::string path_;
+};
+
 // The document on screen at 65 percent, saved at once as the copy, proofing off.
-void PrepareCopy(RunContext& ctx, const std::string& validatedPath) {
+void PrepareCopy(RunContext& ctx, const WorkingCopy& copy) {
   word::SetNormalView(ctx.Document);
   WordApp(ctx).SetZoomPercentage(65);
   WordApp(ctx).SetVisible(true);
-  WordApp(ctx).SaveAs(validatedPath);
+  copy.Write([&] { WordApp(ctx).SaveAs(copy.path()); });
   WordApp(ctx).WholeStory();
   WordApp(ctx).SetLanguageID(word::wdNoProofing);
 }
@@ -178,19 +235,25 @@ bool HasFindings(const RunContext& ctx) {
   return ctx.Messages.ErrorList.Count() + ctx.Messages.WarningList.Count() > 0;
 }
 
-// Summary and save when there are findings, close, and no copy of a clean document.
-void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options) {
+// Summary and save when there are findings, close, and no copy of a clean document: a
+// copy of an earlier run goes too, it no longer tells the truth.
+void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options, WorkingCopy& copy) {
   WordApp(ctx).SetZoomPercentage(100);
   Checkpoint(options, "summary");
   if (HasFindings(ctx)) {
     TypeSummary(ctx);
     AnnounceConversion(options, result.ValidatedPath);
-    WordApp(ctx).Save();
+    copy.Write([&] { WordApp(ctx).Save(); });
   }
   WordApp(ctx).SetVisible(false);
   word::CloseDocumentSession(ctx.Document);
+  Checkpoint(options, "copy");
   result.CopyKept = HasFindings(ctx);
-  if (!result.CopyKept) std::filesystem::remove(result.ValidatedPath);
+  if (result.CopyKept) {
+    copy.PutInPlace();
+  } else {
+    std::filesystem::remove(result.ValidatedPath);
+  }
 }
 
 void ReportCannotOpen(RunContext& ctx, RunResult& result) {
@@ -233,9 +296,10 @@ void RunValidation(RunContext& ctx, RunResult& result, const RunOptions& options
     ReportCannotOpen(ctx, result);
     return;
   }
-  PrepareCopy(ctx, result.ValidatedPath);
+  WorkingCopy copy(result.ValidatedPath);
+  PrepareCopy(ctx, copy);
   ValidateDocument(ctx, options);
-  FinishCopy(ctx, result, options);
+  FinishCopy(ctx, result, options, copy);
   result.Outcome = RunOutcome::Validated;
 }
 
@@ -279,8 +343,8 @@ void ShowFailureBox(RunContext& ctx) {
   }
 }
 
-// The copy is left as it was so the user can see where validation stopped. A run that a
-// signal stopped shows no box: nobody waits for one.
+// The working copy is gone; a copy of an earlier run stays as it was. A run that a signal
+// stopped shows no box: nobody waits for one.
 void EndAbnormally(RunContext& ctx, RunResult& result, const RunOptions& options,
                    const std::string& failure) {
   result.Outcome = RunOutcome::AbnormalTermination;
@@ -323,14 +387,17 @@ void ResetValidationState(RunContext& ctx) {
   ctx.ProjectTotalCost = 0;
 }
 
+std::string LogUnavailableReason(const std::string& logPath, const std::string& failure) {
+  std::error_code error;
+  const std::filesystem::path log = std::filesystem::absolute(logPath, error);
+  return "cannot create the run log " + (error ? logPath : log.string()) + ": " + failure;
+}
+
 RunResult Main(RunContext& ctx, const RunOptions& options) {
   RunResult result;
   if (!ctx.RunLog.OpenLog(options.LogPath)) {
     result.Outcome = RunOutcome::LogUnavailable;
-    std::error_code error;
-    const std::filesystem::path log = std::filesystem::absolute(options.LogPath, error);
-    result.Reason = "cannot create the run log " + (error ? options.LogPath : log.string()) + ": " +
-                    ctx.RunLog.Failure();
+    result.Reason = LogUnavailableReason(options.LogPath, ctx.RunLog.Failure());
     return result;
   }
   try {

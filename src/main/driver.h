@@ -39,6 +39,9 @@ struct RunOptions {
   std::function<int()> StopSignal;
 };
 
+// "cannot create the run log PATH: FAILURE", the path made absolute where it can be.
+std::string LogUnavailableReason(const std::string& logPath, const std::string& failure);
+
 // The whole run over ctx; every failure is handled inside.
 RunResult Main(validate::RunContext& ctx, const RunOptions& options = {});
 
