@@ -1,10 +1,10 @@
-#include "word/docx_document.h"
+#include "docx/document.h"
 
 #include <sstream>
 #include <utility>
 #include <vector>
 
-#include "word/safe_file.h"
+#include "docx/safe_file.h"
 #include "word/word_application.h"
 
 namespace kv::word::docx {

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "word/docx_model.h"
-#include "word/docx_package.h"
-#include "word/docx_xml.h"
+#include "docx/model.h"
+#include "docx/package.h"
+#include "docx/xml.h"
 
 namespace kv::word::docx {
 

@@ -1,13 +1,12 @@
-// The word processor of kv: its own document model over .docx packages; .doc documents
-// go through LibreOffice.
+// The word processor the checks run on: kv's own .docx engine, with .doc documents going
+// through LibreOffice.
 #pragma once
 
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <string>
 
-#include "word/converter.h"
+#include "convert/converter.h"
 #include "word/word_application.h"
 
 namespace kv::word {
@@ -22,9 +21,6 @@ struct EngineOptions {
   std::shared_ptr<DocumentConverter> Converter = {};
 };
 
-std::unique_ptr<WordApplication> CreateDocxApplication(const EngineOptions& options = {});
-
-// True for a Word 97-2003 document (".doc" in any letter case): it goes through LibreOffice.
-bool IsDocPath(const std::string& path);
+std::unique_ptr<WordApplication> CreateWordProcessor(const EngineOptions& options = {});
 
 }  // namespace kv::word

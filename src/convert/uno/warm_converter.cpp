@@ -1,4 +1,4 @@
-#include "word/uno/warm_converter.h"
+#include "convert/uno/warm_converter.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -22,7 +22,7 @@
 #include <optional>
 #include <thread>
 
-#include "word/soffice_process.h"
+#include "convert/soffice_process.h"
 
 namespace kv::word {
 namespace {

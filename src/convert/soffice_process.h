@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "word/soffice.h"
+#include "convert/soffice.h"
 
 namespace kv::word::soffice {
 

@@ -1,7 +1,7 @@
-#include "word/converter.h"
+#include "convert/converter.h"
 
 #ifdef KV_HAVE_UNO
-#include "word/uno/warm_converter.h"
+#include "convert/uno/warm_converter.h"
 #endif
 
 namespace kv::word {

@@ -1,8 +1,8 @@
-#include "word/docx_editing.h"
+#include "docx/editing.h"
 
 #include <string>
 
-#include "word/docx_text.h"
+#include "docx/text.h"
 
 namespace kv::word::docx {
 namespace {

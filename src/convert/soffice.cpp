@@ -1,4 +1,4 @@
-#include "word/soffice.h"
+#include "convert/soffice.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -16,7 +16,7 @@
 #include <string_view>
 #include <thread>
 
-#include "word/soffice_process.h"
+#include "convert/soffice_process.h"
 
 extern char** environ;
 

@@ -1,10 +1,10 @@
-#include "word/docx_find.h"
+#include "docx/find.h"
 
 #include <unicode/uchar.h>
 
 #include <algorithm>
 
-#include "word/docx_xml.h"
+#include "docx/xml.h"
 
 namespace kv::word::docx {
 namespace {

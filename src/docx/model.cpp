@@ -1,8 +1,8 @@
-#include "word/docx_model.h"
+#include "docx/model.h"
 
 #include <algorithm>
 
-#include "word/docx_text.h"
+#include "docx/text.h"
 #include "word/word_application.h"
 
 namespace kv::word::docx {

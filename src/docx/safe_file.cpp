@@ -1,4 +1,4 @@
-#include "word/safe_file.h"
+#include "docx/safe_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "word/converter.h"
+#include "convert/converter.h"
 
 namespace kv::word {
 

@@ -1,4 +1,4 @@
-#include "word/docx_xml.h"
+#include "docx/xml.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "word/docx_xml.h"
+#include "docx/xml.h"
 
 namespace kv::word::docx {
 

@@ -1,4 +1,4 @@
-#include "word/docx_text.h"
+#include "docx/text.h"
 
 #include <cstdlib>
 #include <string>

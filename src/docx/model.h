@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "word/docx_xml.h"
+#include "docx/xml.h"
 
 namespace kv::word::docx {
 

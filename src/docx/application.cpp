@@ -1,22 +1,16 @@
-#include "word/docx_application.h"
+#include "docx/application.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <utility>
 
-#include "word/docx_document.h"
-#include "word/docx_editing.h"
-#include "word/docx_find.h"
-#include "word/safe_file.h"
-#include "word/soffice.h"
+#include "docx/document.h"
+#include "docx/editing.h"
+#include "docx/find.h"
 
 namespace kv::word {
 namespace {
 
-namespace fs = std::filesystem;
 using docx::Line;
 
 // Background colours of the colour indexes the checks use.
@@ -48,87 +42,29 @@ const char* ViewNameOf(int type) {
   }
 }
 
-// A private folder for LibreOffice's input and output, removed with the document.
-class ConversionFolder {
- public:
-  ConversionFolder() {
-    std::string pattern = (fs::temp_directory_path() / "kv-engine-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw WordError("cannot create a temporary folder");
-    path_ = pattern;
-  }
-  ~ConversionFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  ConversionFolder(const ConversionFolder&) = delete;
-  ConversionFolder& operator=(const ConversionFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-// A Word binary file (OLE compound file), an RTF file or a .docx package: anything else
-// named .doc would be imported by LibreOffice as plain text.
-void CheckWordSignature(std::string_view bytes) {
-  if (bytes.empty()) throw WordError("the file is empty");
-  for (std::string_view signature : {std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8),
-                                     std::string_view("{\\rtf"), std::string_view("PK\x03\x04")}) {
-    if (bytes.starts_with(signature)) return;
-  }
-  throw WordError("not a Word document (neither a Word binary file, RTF nor a .docx package)");
-}
-
 class DocxApplication : public WordApplication {
  public:
-  explicit DocxApplication(const EngineOptions& options)
-      : converter_(options.Converter ? options.Converter
-                                     : MakeCommandLineConverter(
-                                           {options.ConversionTimeLimit, options.Interrupted})) {}
-
   void DocumentsOpen(const std::string& path) override {
     CloseDocument();
     if (path.empty()) throw WordError("no file name");
-    if (IsDocPath(path)) {
-      OpenDoc(path);
-    } else {
-      OpenPackage(path);
-    }
+    OpenPackage(path);
     path_ = path;
   }
 
   bool HasActiveDocument() const override { return doc_ != nullptr; }
 
   void SaveAs(const std::string& path) override {
-    Doc();
-    if (!IsDocPath(path)) {
-      doc_->Write(path);
-    } else if (!changed_ && IsDocPath(path_)) {
-      ReplaceFile(path, original_);  // nothing to convert: the file is the one that was opened
-    } else {
-      WriteDoc(path);
-    }
+    Doc().Write(path);
     path_ = path;
-    changed_ = false;
   }
 
-  void Save() override {
-    Doc();
-    if (!IsDocPath(path_)) {
-      doc_->Write(path_);
-    } else if (changed_) {
-      WriteDoc(path_);
-    }
-    changed_ = false;
-  }
+  void Save() override { Doc().Write(path_); }
 
   void CloseDocument() override {
     doc_.reset();
-    folder_.reset();
-    original_.clear();
     start_ = end_ = 0;
     hint_ = 0;
-    changed_ = noProofing_ = false;
+    noProofing_ = false;
   }
 
   void Quit() override { CloseDocument(); }
@@ -283,13 +219,11 @@ class DocxApplication : public WordApplication {
   void SetCellsShadingTexture(int texture) override {
     if (texture != wdTextureNone) throw WordError("unsupported texture");
     for (pugi::xml_node cell : SelectedCells()) docx::ClearCellTexture(Names(), cell);
-    changed_ = true;
   }
 
   void SetCellsShadingBackgroundPatternColorIndex(int colorIndex) override {
     const char* fill = FillOf(colorIndex);
     for (pugi::xml_node cell : SelectedCells()) docx::ShadeCell(Names(), cell, fill);
-    changed_ = true;
   }
 
   void SetLanguageID(int languageId) override {
@@ -298,7 +232,6 @@ class DocxApplication : public WordApplication {
       docx::DisableProofing(Names(), paragraph);
     }
     noProofing_ = true;  // text typed later is not proofed either
-    changed_ = true;
   }
 
   void SetStyle(int style) override {
@@ -306,7 +239,6 @@ class DocxApplication : public WordApplication {
     for (pugi::xml_node paragraph : SelectedParagraphs()) {
       docx::ApplyNormalStyle(Names(), paragraph);
     }
-    changed_ = true;
   }
 
   void TypeText(const std::string& text) override {
@@ -337,7 +269,6 @@ class DocxApplication : public WordApplication {
       while (Lines()[hint_].paragraph == head) ++hint_;
     }
     Select(Lines()[hint_].start, Lines()[hint_].start);
-    changed_ = true;
   }
 
  private:
@@ -349,42 +280,6 @@ class DocxApplication : public WordApplication {
       doc_.reset();
       Fail("the document has no paragraphs");
     }
-  }
-
-  // LibreOffice converts a private copy, so it never holds the chosen file open.
-  void OpenDoc(const std::string& path) {
-    original_ = ReadRegularFile(path, docx::PackageLimits{}.maxTotalBytes);
-    CheckWordSignature(original_);
-    folder_ = std::make_unique<ConversionFolder>();
-    const fs::path in = folder_->path() / "in";
-    fs::create_directories(in);
-    const fs::path copy = in / fs::path(path).filename();
-    ReplaceFile(copy.string(), original_);
-    const ConversionResult converted = Convert(copy, "docx", folder_->path());
-    fs::remove_all(in);
-    if (!converted.ok) Fail(converted.reason);
-    OpenPackage(converted.output);
-    fs::remove(converted.output);
-  }
-
-  // Writes the document as .docx in the private folder and has LibreOffice make the .doc.
-  void WriteDoc(const std::string& path) {
-    if (!folder_) folder_ = std::make_unique<ConversionFolder>();
-    const fs::path docx = folder_->path() / (fs::path(path).stem().string() + ".docx");
-    const fs::path out = folder_->path() / "out";
-    fs::create_directories(out);
-    doc_->Write(docx.string());
-    const ConversionResult converted = Convert(docx, "doc", out);
-    std::error_code ignored;
-    fs::remove(docx, ignored);
-    if (converted.ok) ReplaceFile(path, ReadRegularFile(converted.output, UINT64_MAX));
-    fs::remove_all(out, ignored);
-    if (!converted.ok) Fail(converted.reason);
-  }
-
-  ConversionResult Convert(const fs::path& input, const std::string& format,
-                           const fs::path& outputFolder) const {
-    return converter_->Convert(input.string(), format, outputFolder.string());
   }
 
   docx::Document& Doc() const {
@@ -502,30 +397,19 @@ class DocxApplication : public WordApplication {
     Select(after, after);
   }
 
-  std::shared_ptr<DocumentConverter> converter_;
   std::unique_ptr<docx::Document> doc_;
-  std::unique_ptr<ConversionFolder> folder_;
-  std::string original_;  // the bytes of an opened .doc, for a copy that needs no conversion
-  std::string path_;      // the file the document is now
+  std::string path_;  // the file the document is now
   long start_ = 0;
   long end_ = 0;
   mutable std::size_t hint_ = 0;  // the line of start_, or one before it
-  bool changed_ = false;          // content changed since the last open or save
   bool noProofing_ = false;
   bool visible_ = false;
 };
 
 }  // namespace
 
-bool IsDocPath(const std::string& path) {
-  std::string extension = fs::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension == ".doc";
-}
-
-std::unique_ptr<WordApplication> CreateDocxApplication(const EngineOptions& options) {
-  return std::make_unique<DocxApplication>(options);
+std::unique_ptr<WordApplication> CreateDocxApplication() {
+  return std::make_unique<DocxApplication>();
 }
 
 }  // namespace kv::word

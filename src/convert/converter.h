@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "word/soffice.h"
+#include "convert/soffice.h"
 
 namespace kv::word {
 

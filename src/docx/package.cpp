@@ -1,4 +1,4 @@
-#include "word/docx_package.h"
+#include "docx/package.h"
 
 #include <zip.h>
 #include <pugixml.hpp>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <memory>
 
-#include "word/safe_file.h"
+#include "docx/safe_file.h"
 #include "word/word_application.h"
 
 namespace kv::word::docx {
