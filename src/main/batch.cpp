@@ -17,6 +17,8 @@
 
 #include <sched.h>
 
+#include "convert/doc_application.h"
+#include "convert/soffice.h"
 #include "main/driver.h"
 #include "main/findings.h"
 #include "main/run_report.h"
@@ -33,9 +35,12 @@ bool Interrupted() {
 }
 
 // An end-to-end test may ask for the command-line converter through
-// KV_TEST_CONVERTER=command-line; builds without the test hooks ignore it.
+// KV_TEST_CONVERTER=command-line, and for a time limit of LibreOffice in seconds through
+// KV_TEST_TIME_LIMIT; builds without the test hooks ignore them.
 std::unique_ptr<word::DocumentConverter> ChooseConverter(word::ConverterOptions options) {
 #ifdef KV_TEST_HOOKS
+  if (const char* limit = std::getenv("KV_TEST_TIME_LIMIT"))
+    options.TimeLimit = std::chrono::seconds(std::atoi(limit));
   if (const char* choice = std::getenv("KV_TEST_CONVERTER");
       choice != nullptr && std::string_view(choice) == "command-line") {
     return word::MakeCommandLineConverter(std::move(options));
@@ -287,6 +292,7 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
 }
 
 std::shared_ptr<word::DocumentConverter> MakeConverter() {
+  word::RemoveConversionLeftovers();
   return ChooseConverter({.Interrupted = Interrupted});
 }
 

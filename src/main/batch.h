@@ -35,7 +35,8 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
                              const std::shared_ptr<word::DocumentConverter>& converter);
 
 // The converter of one run or batch worker, stopped by a stop signal. Both kinds start
-// LibreOffice only when a .doc first needs it, so .docx documents never wait for it.
+// LibreOffice only when a .doc first needs it, so .docx documents never wait for it. What
+// killed kv processes left in the temporary folders is removed first.
 std::shared_ptr<word::DocumentConverter> MakeConverter();
 
 // The JSON object on one line of out; false (said on err) when it could not be written.

@@ -1,15 +1,18 @@
 #include "main/driver.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <string_view>
 
+#include "convert/doc_application.h"
+#include "docx/safe_file.h"
 #include "report/run_log.h"
 #include "validate/consistency.h"
 #include "validate/file_name.h"
@@ -21,7 +24,7 @@
 #include "validate/schedule.h"
 #include "validate/structure.h"
 #include "word/document_access.h"
-#include "convert/doc_application.h"
+#include "word/text_rules.h"
 
 namespace kv::run {
 namespace {
@@ -74,17 +77,11 @@ void InitialiseRun(RunContext& ctx) {
 class WorkingCopy {
  public:
   explicit WorkingCopy(const std::string& validatedPath) : target_(validatedPath) {
-    const std::filesystem::path target(validatedPath);
-    const std::string folder = target.has_parent_path() ? target.parent_path().string() : ".";
-    for (int attempt = 0; attempt <= 100; ++attempt) {
-      path_ = folder + "/.kv" + std::to_string(getpid()) + "-" + std::to_string(attempt) +
-              target.extension().string();
-      const int fd =
-          open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-      if (fd >= 0 && close(fd) == 0) return;
-      if (fd >= 0 || errno != EEXIST) break;
-    }
+    int fd = -1;
+    path_ = word::CreateTemporaryIn(Folder(), std::filesystem::path(target_).extension(), fd);
+    if (fd >= 0 && close(fd) == 0) return;
     const std::string reason = std::strerror(errno);
+    if (fd >= 0) unlink(path_.c_str());
     path_.clear();
     throw std::runtime_error("cannot write " + target_ + ": " + reason);
   }
@@ -95,6 +92,13 @@ class WorkingCopy {
   WorkingCopy& operator=(const WorkingCopy&) = delete;
 
   const std::string& path() const { return path_; }
+
+  // The validated copy's folder, where the working copies of runs that were killed are
+  // removed.
+  std::string Folder() const {
+    const std::filesystem::path target(target_);
+    return target.has_parent_path() ? target.parent_path().string() : ".";
+  }
 
   // A failure to write the working copy is told under the name the user knows.
   template <typename Writer>
@@ -120,6 +124,44 @@ class WorkingCopy {
   std::string target_;
   std::string path_;
 };
+
+// The text of the line after the current one; nothing at the end of the story.
+std::optional<std::string> NextLine(RunContext& ctx) {
+  auto& app = WordApp(ctx);
+  app.Collapse(word::wdCollapseStart);
+  const long start = app.Start();
+  app.GoToNext(word::wdGoToLine);
+  if (app.Start() == start) return std::nullopt;
+  return word::CurrentLineText(ctx.Document);
+}
+
+// A validated copy saved under its plan's name starts with the summary kv typed: the
+// summary line, then blocks of an empty line, a heading and its messages, and an empty
+// line. It is deleted, so the checks do not read it and the new summary takes its place.
+void RemoveEarlierSummary(RunContext& ctx) {
+  auto& app = WordApp(ctx);
+  app.HomeKey(word::wdStory);
+  const std::string title = word::CurrentLineText(ctx.Document);
+  if (!title.starts_with(std::string(Banner) + " - Project ") ||
+      title.find(" validated on ") == std::string::npos)
+    return;
+  const auto& texts = ctx.TextCatalogue;
+  const std::set<std::string> headings = {word::NormalizeText(texts.SummaryErrorsHeading),
+                                          word::NormalizeText(texts.SummaryWarningsHeading),
+                                          word::NormalizeText(texts.SummaryInfoHeading)};
+  if (NextLine(ctx) != "") return;
+  std::optional<std::string> line = NextLine(ctx);
+  if (!line || !headings.contains(*line)) return;
+  while (line && headings.contains(*line)) {
+    while ((line = NextLine(ctx)) && !line->empty()) {
+    }
+    if (line) line = NextLine(ctx);
+  }
+  if (!line) return;  // nothing but a summary: left as it is
+  app.Collapse(word::wdCollapseStart);
+  app.HomeKey(word::wdStory, word::wdExtend);
+  app.DeleteParagraphs();
+}
 
 // The document on screen at 65 percent, saved at once as the copy, proofing off.
 void PrepareCopy(RunContext& ctx, const WorkingCopy& copy) {
@@ -258,7 +300,7 @@ void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options, W
 
 void ReportCannotOpen(RunContext& ctx, RunResult& result) {
   result.Outcome = RunOutcome::CannotOpen;
-  const std::string& reason = ctx.Document.OpenFailure;
+  const std::string reason = word::WithoutControlCharacters(ctx.Document.OpenFailure);
   result.Reason = reason.empty() ? "the file cannot be opened" : reason;
   ctx.WriteLog(reason.empty() ? "File cannot be opened" : "File cannot be opened: " + reason);
   ctx.Frontend.MessageBox(ctx.TextCatalogue.BoxErrorTitle + "\n" + ctx.TextCatalogue.BoxCannotOpen,
@@ -296,7 +338,9 @@ void RunValidation(RunContext& ctx, RunResult& result, const RunOptions& options
     ReportCannotOpen(ctx, result);
     return;
   }
+  RemoveEarlierSummary(ctx);
   WorkingCopy copy(result.ValidatedPath);
+  word::RemoveLeftovers(copy.Folder(), ".kv");
   PrepareCopy(ctx, copy);
   ValidateDocument(ctx, options);
   FinishCopy(ctx, result, options, copy);
@@ -352,7 +396,7 @@ void EndAbnormally(RunContext& ctx, RunResult& result, const RunOptions& options
   result.Signal = StopSignal(options);
   result.Reason = result.Signal != 0
                       ? "interrupted by SIG" + std::string(sigabbrev_np(result.Signal))
-                      : FirstLine(failure);
+                      : word::WithoutControlCharacters(FirstLine(failure));
   if (result.Signal == 0) ShowFailureBox(ctx);
   ctx.WriteLog("Failure: " + result.Reason);
   LogWithDate(ctx, "Abnormal termination: ");
