@@ -218,7 +218,9 @@ TEST_F(DriverEndToEnd, UnexpectedFailureEndsAbnormallyAndLeavesNoCopy) {
     EXPECT_EQ(report["reason"], reason);
     EXPECT_TRUE(report["validated_copy"].is_null());
     chosen.ExpectUnchanged();
-    if (phase == "choose") EXPECT_EQ(Log().size(), 4u);
+    if (phase == "choose") {
+      EXPECT_EQ(Log().size(), 4u);
+    }
     EXPECT_EQ(Entries(dir.path()), Strings({"1234-we.docx", "kv.log"}));
   }
 }

@@ -26,7 +26,8 @@ std::map<std::string, std::string> Files(const fs::path& folder) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder))
     if (!entry.is_directory())
-      files[fs::relative(entry.path(), folder).string()] = ReadFileBytes(entry.path().string());
+      files[entry.path().lexically_relative(folder).string()] =
+          ReadFileBytes(entry.path().string());
   return files;
 }
 
@@ -42,9 +43,10 @@ Strings Outcomes(const std::string& jsonLines, const fs::path& folder) {
   std::istringstream lines(jsonLines);
   for (std::string line; std::getline(lines, line);) {
     const Json report = Json::parse(line);
-    outcomes.push_back(fs::relative(report["file"].get<std::string>(), folder).string() + " " +
-                       report["outcome"].get<std::string>() +
-                       (report["validated_copy"].is_null() ? "" : " +copy"));
+    outcomes.push_back(
+        fs::path(report["file"].get<std::string>()).lexically_relative(folder).string() + " " +
+        report["outcome"].get<std::string>() +
+        (report["validated_copy"].is_null() ? "" : " +copy"));
   }
   return outcomes;
 }
@@ -83,10 +85,13 @@ class Reliability : public ::testing::Test {
     EXPECT_EQ(Outcomes(run.out, dir.path()), c.outcomes);
     const auto after = Files(dir.path());
     EXPECT_EQ(Names(after), c.files);
-    for (const auto& [name, bytes] : before)
-      if (std::find(c.changed.begin(), c.changed.end(), name) == c.changed.end())
-        EXPECT_EQ(after.count(name) ? after.at(name) : "(gone)", bytes) << name;
-    if (!c.log.empty()) EXPECT_EQ(WithoutDates(LogLines(dir.path().string())), c.log);
+    for (const auto& [name, bytes] : before) {
+      const bool mayChange = std::find(c.changed.begin(), c.changed.end(), name) != c.changed.end();
+      EXPECT_TRUE(mayChange || (after.count(name) && after.at(name) == bytes)) << name;
+    }
+    if (!c.log.empty()) {
+      EXPECT_EQ(WithoutDates(LogLines(dir.path().string())), c.log);
+    }
   }
 };
 

@@ -77,13 +77,16 @@ void InitialiseRun(RunContext& ctx) {
 class WorkingCopy {
  public:
   explicit WorkingCopy(const std::string& validatedPath) : target_(validatedPath) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(target_, ignored)))
+      Fail(std::strerror(EISDIR));  // said before the checks, which could not be kept
     int fd = -1;
     path_ = word::CreateTemporaryIn(Folder(), std::filesystem::path(target_).extension(), fd);
     if (fd >= 0 && close(fd) == 0) return;
     const std::string reason = std::strerror(errno);
     if (fd >= 0) unlink(path_.c_str());
     path_.clear();
-    throw std::runtime_error("cannot write " + target_ + ": " + reason);
+    Fail(reason);
   }
   ~WorkingCopy() {
     if (!path_.empty()) unlink(path_.c_str());
@@ -107,7 +110,8 @@ class WorkingCopy {
       write();
     } catch (const std::exception& failure) {
       std::string reason = failure.what();
-      for (auto at = reason.find(path_); at != std::string::npos; at = reason.find(path_))
+      for (auto at = reason.find(path_); at != std::string::npos;
+           at = reason.find(path_, at + target_.size()))
         reason.replace(at, path_.size(), target_);
       throw std::runtime_error(reason);
     }
@@ -115,12 +119,15 @@ class WorkingCopy {
 
   // The complete copy replaces whatever stands at the validated copy's name.
   void PutInPlace() {
-    if (rename(path_.c_str(), target_.c_str()) != 0)
-      throw std::runtime_error("cannot write " + target_ + ": " + std::strerror(errno));
+    if (rename(path_.c_str(), target_.c_str()) != 0) Fail(std::strerror(errno));
     path_.clear();
   }
 
  private:
+  [[noreturn]] void Fail(const std::string& reason) const {
+    throw std::runtime_error("cannot write " + target_ + ": " + reason);
+  }
+
   std::string target_;
   std::string path_;
 };
