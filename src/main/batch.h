@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "convert/converter.h"
 #include "main/command_line.h"
 #include "report/json_report.h"
 #include "report/run_log.h"
-#include "convert/converter.h"
 
 namespace kv::run {
 

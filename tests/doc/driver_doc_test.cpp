@@ -10,10 +10,10 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "convert/soffice.h"
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
 #include "support/work_plan_builder.h"
-#include "convert/soffice.h"
 
 namespace kv::testing {
 namespace {
