@@ -1,5 +1,7 @@
 #include "convert/converter.h"
 
+#include "convert/soffice_process.h"
+
 #ifdef KV_HAVE_UNO
 #include "convert/uno/warm_converter.h"
 #endif
@@ -21,6 +23,27 @@ class CommandLineConverter final : public DocumentConverter {
   ConverterOptions options_;
 };
 
+// Once LibreOffice has run out of time, the documents after it fail at once with the same
+// reason: a LibreOffice that hangs would cost the time limit again on every one.
+class GivingUpConverter final : public DocumentConverter {
+ public:
+  GivingUpConverter(std::unique_ptr<DocumentConverter> converter, std::chrono::seconds timeLimit)
+      : converter_(std::move(converter)), timedOut_(soffice::TimedOutReason(timeLimit)) {}
+
+  ConversionResult Convert(const std::string& input, const std::string& targetExtension,
+                           const std::string& outputFolder) override {
+    if (gaveUp_) return soffice::Failure(timedOut_);
+    ConversionResult result = converter_->Convert(input, targetExtension, outputFolder);
+    gaveUp_ = result.reason == timedOut_;
+    return result;
+  }
+
+ private:
+  std::unique_ptr<DocumentConverter> converter_;
+  std::string timedOut_;
+  bool gaveUp_ = false;
+};
+
 }  // namespace
 
 std::unique_ptr<DocumentConverter> MakeCommandLineConverter(ConverterOptions options) {
@@ -28,10 +51,12 @@ std::unique_ptr<DocumentConverter> MakeCommandLineConverter(ConverterOptions opt
 }
 
 std::unique_ptr<DocumentConverter> MakeDocumentConverter(ConverterOptions options) {
+  const std::chrono::seconds timeLimit = options.TimeLimit;
 #ifdef KV_HAVE_UNO
-  return MakeWarmConverter(std::move(options));
+  return std::make_unique<GivingUpConverter>(MakeWarmConverter(std::move(options)), timeLimit);
 #else
-  return MakeCommandLineConverter(std::move(options));
+  return std::make_unique<GivingUpConverter>(MakeCommandLineConverter(std::move(options)),
+                                             timeLimit);
 #endif
 }
 

@@ -20,9 +20,8 @@ namespace fs = std::filesystem;
 class ConversionFolder {
  public:
   ConversionFolder() {
-    std::string pattern = (fs::temp_directory_path() / "kv-engine-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw WordError("cannot create a temporary folder");
-    path_ = pattern;
+    path_ = MakeTemporaryFolder("kv-engine-");
+    if (path_.empty()) throw WordError("cannot create a temporary folder");
   }
   ~ConversionFolder() {
     std::error_code ignored;
@@ -117,6 +116,10 @@ class DocApplication final : public ForwardingApplication {
   }
   void TypeParagraph() override {
     ForwardingApplication::TypeParagraph();
+    changed_ = true;
+  }
+  void DeleteParagraphs() override {
+    ForwardingApplication::DeleteParagraphs();
     changed_ = true;
   }
 

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "convert/soffice_process.h"
+#include "docx/safe_file.h"
 
 extern char** environ;
 
@@ -43,11 +44,62 @@ std::vector<std::string> EnvironmentWithTemp(const fs::path& temporary) {
   return environment;
 }
 
+}  // namespace
+
 std::string WithDetail(std::string reason, const std::string& detail) {
   return detail.empty() ? reason : reason + ": " + detail;
 }
 
-}  // namespace
+}  // namespace soffice
+
+void RemoveConversionLeftovers() {
+  std::error_code error;
+  const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+  if (!error) {
+    word::RemoveLeftovers(temporary.string(), "kv-soffice-");
+    word::RemoveLeftovers(temporary.string(), "kv-engine-");
+  }
+  for (const char* folder : {"/tmp", "/var/tmp"})
+    word::RemoveLeftovers(folder, "OSL_PIPE_" + std::to_string(getuid()) + "_kv-");
+}
+
+namespace soffice {
+
+GroupGuard::GroupGuard(pid_t group) {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) return;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // Only what is safe between fork and exec in a process with threads.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaction(s, &ignore, nullptr);
+    dup2(ends[0], STDIN_FILENO);
+    close_range(STDIN_FILENO + 1, ~0U, 0);  // kv's files, other guards' pipes among them
+    char byte = 0;
+    ssize_t got = 0;
+    while ((got = read(STDIN_FILENO, &byte, 1)) < 0 && errno == EINTR) {
+    }
+    if (got == 0) killpg(group, SIGKILL);
+    _exit(0);
+  }
+  close(ends[0]);
+  if (pid < 0) {
+    close(ends[1]);
+    return;
+  }
+  pid_ = pid;
+  fd_ = ends[1];
+}
+
+GroupGuard::~GroupGuard() {
+  if (fd_ >= 0) {
+    [[maybe_unused]] const ssize_t written = write(fd_, "", 1);
+    close(fd_);
+  }
+  while (pid_ > 0 && waitpid(pid_, nullptr, 0) == -1 && errno == EINTR) {
+  }
+}
 
 ConversionResult Failure(std::string reason) {
   return {false, "", std::move(reason)};
@@ -126,10 +178,7 @@ std::string ExportFilter(const std::string& extension) {
   return "";
 }
 
-WorkFolder::WorkFolder() {
-  std::string pattern = (fs::temp_directory_path() / "kv-soffice-XXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-}
+WorkFolder::WorkFolder() : path_(MakeTemporaryFolder("kv-soffice-")) {}
 
 WorkFolder::~WorkFolder() {
   std::error_code ignored;
@@ -142,8 +191,7 @@ std::string WorkFolder::ProfileArgument() const {
 
 // As the subreaper of its processes, this process inherits LibreOffice's worker when its
 // launcher ends, so the whole group can be reaped.
-pid_t Spawn(const fs::path& soffice, const std::vector<std::string>& options,
-            const WorkFolder& work) {
+pid_t Spawn(const fs::path& soffice, const std::vector<std::string>& options, WorkFolder& work) {
   const fs::path temporary = work.path() / "tmp";
   std::error_code ignored;
   fs::create_directory(temporary, ignored);
@@ -179,6 +227,7 @@ pid_t Spawn(const fs::path& soffice, const std::vector<std::string>& options,
     errno = error;
     return -1;
   }
+  work.Guard(pid);
   return pid;
 }
 

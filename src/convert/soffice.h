@@ -21,4 +21,8 @@ ConversionResult ConvertDocument(const std::string& input, const std::string& ta
                                  const std::string& outputFolder, std::chrono::seconds timeLimit,
                                  const std::function<bool()>& interrupted = {});
 
+// Removes what kv processes that are gone (killed, say) left in the temporary folders:
+// LibreOffice's private folders and pipes, the engine's private copies.
+void RemoveConversionLeftovers();
+
 }  // namespace kv::word

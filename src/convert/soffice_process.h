@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ std::string NotFoundReason();
 std::string TimedOutReason(std::chrono::seconds timeLimit);
 std::string InterruptedReason();
 std::string NoOutputReason(const std::string& targetExtension, const std::string& detail);
+// "REASON: DETAIL", or REASON alone when LibreOffice said nothing.
+std::string WithDetail(std::string reason, const std::string& detail);
 // What LibreOffice says of a file it cannot load.
 std::string UnloadableDetail();
 
@@ -39,6 +42,21 @@ std::string UnloadableDetail();
 std::string FileUrl(const fs::path& path);
 // LibreOffice's export filter for "docx" and "doc"; empty for other formats.
 std::string ExportFilter(const std::string& extension);
+
+// Ends the process group of a LibreOffice when kv ends without ending it, killed included:
+// a small process of kv's waits on a pipe that only kv holds open, and kills the group when
+// the pipe breaks. Destroyed, it stands down quietly.
+class GroupGuard {
+ public:
+  explicit GroupGuard(pid_t group);
+  ~GroupGuard();
+  GroupGuard(const GroupGuard&) = delete;
+  GroupGuard& operator=(const GroupGuard&) = delete;
+
+ private:
+  pid_t pid_ = -1;
+  int fd_ = -1;
+};
 
 // A private folder for one LibreOffice: its profile and its console output. Removed with
 // everything in it, whatever happened.
@@ -55,15 +73,17 @@ class WorkFolder {
   fs::path Profile() const { return path_ / "profile"; }
   // -env:UserInstallation for a profile inside this folder.
   std::string ProfileArgument() const;
+  // The LibreOffice started here is killed should kv end without ending it.
+  void Guard(pid_t group) { guard_ = std::make_unique<GroupGuard>(group); }
 
  private:
   fs::path path_;
+  std::unique_ptr<GroupGuard> guard_;
 };
 
 // Starts soffice with `options` in a process group of its own, its console output in the
 // work folder's log and its temporary files in that folder; -1 (errno set) when it cannot.
-pid_t Spawn(const fs::path& soffice, const std::vector<std::string>& options,
-            const WorkFolder& work);
+pid_t Spawn(const fs::path& soffice, const std::vector<std::string>& options, WorkFolder& work);
 // True once the process has ended (it stays unreaped, so its group id is not reused).
 bool HasExited(pid_t pid);
 // Kills whatever is left of the group led by `pid` and reaps the leader and the group;

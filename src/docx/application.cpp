@@ -369,6 +369,22 @@ class DocxApplication : public WordApplication {
     return cells;
   }
 
+  void DeleteParagraphs() override {
+    const auto [first, last] = SelectedLines();
+    for (std::size_t i = first; i <= last; ++i)
+      if (Lines()[i].table != 0) throw WordError("cannot delete paragraphs of a table");
+    const docx::LineRange range{Story().ParagraphLines(first).first,
+                                Story().ParagraphLines(last).end};
+    if (range.first == 0 && range.end >= Lines().size())
+      throw WordError("cannot delete every paragraph");
+    const std::vector<pugi::xml_node> paragraphs = SelectedParagraphs();
+    const Line context = Lines()[range.first];
+    Story().Splice(range, {}, context);
+    for (pugi::xml_node paragraph : paragraphs) paragraph.parent().remove_child(paragraph);
+    hint_ = 0;
+    Select(context.start, context.start);
+  }
+
   std::vector<pugi::xml_node> SelectedParagraphs() const {
     const auto [first, last] = SelectedLines();
     std::vector<pugi::xml_node> paragraphs;

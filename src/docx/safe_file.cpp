@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <cerrno>
+#include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -59,19 +63,6 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// A new file of our own beside `path` (never an existing one, never through a link).
-std::string CreateBeside(const std::string& path, int& fd) {
-  const std::filesystem::path target(path);
-  for (int attempt = 0;; ++attempt) {
-    const std::string name =
-        (target.parent_path() / ("." + target.filename().string() + ".kv" +
-                                 std::to_string(getpid()) + "-" + std::to_string(attempt)))
-            .string();
-    fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST || attempt == 100) return name;
-  }
-}
-
 }  // namespace
 
 std::string ReadRegularFile(const std::string& path, std::uint64_t maxBytes) {
@@ -100,7 +91,9 @@ std::string ReadRegularFile(const std::string& path, std::uint64_t maxBytes) {
 
 void ReplaceFile(const std::string& path, std::string_view bytes) {
   int fd = -1;
-  const std::string temporary = CreateBeside(path, fd);
+  const std::filesystem::path target(path);
+  const std::string temporary =
+      CreateTemporaryIn(target.has_parent_path() ? target.parent_path().string() : ".", ".tmp", fd);
   if (fd < 0) Fail("cannot write " + path + ": " + SystemError());
   FileDescriptor file(fd);
   if (WriteAll(fd, bytes) && fsync(fd) == 0 && file.Close() &&
@@ -110,6 +103,37 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
   const std::string reason = "cannot write " + path + ": " + SystemError();
   unlink(temporary.c_str());
   Fail(reason);
+}
+
+std::string CreateTemporaryIn(const std::string& folder, const std::string& extension, int& fd) {
+  for (int attempt = 0;; ++attempt) {
+    const std::string name =
+        folder + "/.kv" + std::to_string(getpid()) + "-" + std::to_string(attempt) + extension;
+    fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST || attempt == 100) return name;
+  }
+}
+
+std::string MakeTemporaryFolder(const std::string& prefix) {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / (prefix + std::to_string(getpid()) + "-XXXXXX"))
+          .string();
+  return mkdtemp(pattern.data()) != nullptr ? pattern : "";
+}
+
+void RemoveLeftovers(const std::string& folder, const std::string& prefix) {
+  std::error_code error;
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const std::string name = entry->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    pid_t pid = 0;
+    const char* digits = name.data() + prefix.size();
+    const auto [rest, failed] = std::from_chars(digits, name.data() + name.size(), pid);
+    if (failed != std::errc() || *rest != '-' || pid <= 0) continue;
+    std::error_code ignored;
+    if (kill(pid, 0) != 0 && errno == ESRCH) std::filesystem::remove_all(entry->path(), ignored);
+  }
 }
 
 }  // namespace kv::word

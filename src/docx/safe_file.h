@@ -18,4 +18,17 @@ std::string ReadRegularFile(const std::string& path, std::uint64_t maxBytes);
 // a write that fails leaves no partial file. Throws WordError.
 void ReplaceFile(const std::string& path, std::string_view bytes);
 
+// A new file of this process in `folder`, never an existing one nor through a link, under a
+// short name whatever the length of the names beside it: ".kvPID-N" and `extension`
+// (".tmp"). Gives its name and sets fd, -1 with errno set when it cannot be created.
+std::string CreateTemporaryIn(const std::string& folder, const std::string& extension, int& fd);
+
+// A new private folder "PREFIXPID-XXXXXX" in the temporary folder; "" (errno set) when it
+// cannot be made.
+std::string MakeTemporaryFolder(const std::string& prefix);
+
+// Removes what kv processes that are gone left in `folder`: the entries named PREFIX, a
+// process id and "-", when no process of that id is alive.
+void RemoveLeftovers(const std::string& folder, const std::string& prefix);
+
 }  // namespace kv::word

@@ -15,6 +15,10 @@
 #include <thread>
 #include <utility>
 
+#include <sched.h>
+
+#include "convert/doc_application.h"
+#include "convert/soffice.h"
 #include "main/driver.h"
 #include "main/findings.h"
 #include "main/run_report.h"
@@ -31,9 +35,12 @@ bool Interrupted() {
 }
 
 // An end-to-end test may ask for the command-line converter through
-// KV_TEST_CONVERTER=command-line; builds without the test hooks ignore it.
+// KV_TEST_CONVERTER=command-line, and for a time limit of LibreOffice in seconds through
+// KV_TEST_TIME_LIMIT; builds without the test hooks ignore them.
 std::unique_ptr<word::DocumentConverter> ChooseConverter(word::ConverterOptions options) {
 #ifdef KV_TEST_HOOKS
+  if (const char* limit = std::getenv("KV_TEST_TIME_LIMIT"))
+    options.TimeLimit = std::chrono::seconds(std::atoi(limit));
   if (const char* choice = std::getenv("KV_TEST_CONVERTER");
       choice != nullptr && std::string_view(choice) == "command-line") {
     return word::MakeCommandLineConverter(std::move(options));
@@ -54,18 +61,12 @@ void PrintReason(std::ostream& err, const RunResult& result, bool quiet) {
 }
 
 // A name typed relative to the working folder becomes a full path, as a chooser gives
-// (unless the working folder is gone: then the run says so).
+// (unless the working folder is gone: then the run says so), without "." and ".." steps.
+// Links are not followed: a link is validated under its own name.
 std::string FullPath(const fs::path& path) {
   std::error_code noFolder;
   const fs::path full = fs::absolute(path, noFolder);
-  return noFolder ? path.string() : full.string();
-}
-
-// One document reached by two names is validated once.
-std::string Identity(const std::string& fullPath) {
-  std::error_code error;
-  const fs::path canonical = fs::weakly_canonical(fullPath, error);
-  return error ? fs::path(fullPath).lexically_normal().string() : canonical.string();
+  return (noFolder ? path : full).lexically_normal().string();
 }
 
 bool IsFolder(const std::string& path) {
@@ -73,19 +74,34 @@ bool IsFolder(const std::string& path) {
   return fs::is_directory(path, ignored);
 }
 
+bool IsValidatedCopy(const fs::path& path) {
+  return path.stem().string().ends_with("-validated");
+}
+
+// Lock files of word processors ("~$"), resource forks ("._") and hidden files.
+bool IsHiddenName(const std::string& name) {
+  return name.starts_with('.') || name.starts_with("~$");
+}
+
 bool IsPlanInFolder(const fs::directory_entry& entry) {
   std::error_code ignored;
-  if (entry.is_directory(ignored)) return false;
+  if (entry.is_directory(ignored) || IsHiddenName(entry.path().filename().string())) return false;
   std::string extension = entry.path().extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return std::tolower(c); });
-  return (extension == ".doc" || extension == ".docx") &&
-         !entry.path().stem().string().ends_with("-validated");
+  return (extension == ".doc" || extension == ".docx") && !IsValidatedCopy(entry.path());
+}
+
+report::RunReport Unreadable(const std::string& folder, const std::string& reason) {
+  report::RunReport unreadable;
+  unreadable.file = FullPath(folder);
+  unreadable.outcome = "cannot_open";
+  unreadable.reason = "cannot read the folder: " + reason;
+  return unreadable;
 }
 
 // The plans directly in the folder, in name order; none when it cannot be read.
-std::vector<std::string> FolderPlans(const std::string& folder, std::ostream& err,
-                                     bool& unreadable) {
+std::vector<std::string> FolderPlans(const std::string& folder, Collection& collection) {
   std::vector<std::string> plans;
   std::error_code error;
   for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
@@ -93,8 +109,7 @@ std::vector<std::string> FolderPlans(const std::string& folder, std::ostream& er
     if (IsPlanInFolder(*entry)) plans.push_back(FullPath(entry->path()));
   }
   if (error) {
-    err << "kv: " << folder << ": cannot read the folder: " << error.message() << std::endl;
-    unreadable = true;
+    collection.unreadable.push_back(Unreadable(folder, error.message()));
     return {};
   }
   std::sort(plans.begin(), plans.end());
@@ -115,6 +130,39 @@ std::string FileName(const std::string& path) {
   return fs::path(path).filename().string();
 }
 
+// kv.log of an invocation that validated nothing says why, as standard error does, so no
+// log of an earlier one stays behind to mislead.
+void LogNothingToValidate(const Collection& collection) {
+  std::stringstream notes;
+  PrintNotes(notes, collection);
+  notes << "kv: no .doc or .docx document to validate\n";
+  std::cerr << notes.str() << std::flush;
+  report::RunLog log;
+  if (!log.OpenLog()) {
+    std::cerr << "kv: " << LogUnavailableReason("kv.log", log.Failure()) << std::endl;
+    return;
+  }
+  log.WriteLog(Banner);
+  log.WriteLog("Validation start: " + report::CurrentDateTime());
+  for (std::string note; std::getline(notes, note);) log.WriteLog(note.substr(4));  // "kv: "
+}
+
+std::size_t Processors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// One worker per document at most; while .doc documents are converted, no more than there
+// are processors: each worker's LibreOffice keeps one busy, and more only wait for each
+// other.
+std::size_t Workers(int jobs, const std::vector<std::string>& documents) {
+  const std::size_t workers = std::min<std::size_t>(jobs, documents.size());
+  const bool converts = std::any_of(documents.begin(), documents.end(), word::IsDocPath);
+  return converts ? std::min(workers, Processors()) : workers;
+}
+
 // What a finished run leaves until it is its turn to be printed.
 struct Finished {
   DocumentRun run;
@@ -129,7 +177,11 @@ class Batch {
         terminal_(terminal),
         documents_(std::move(documents)),
         finished_(documents_.size()) {
-    if (!log_.OpenLog()) logFailure_ = log_.Failure();
+    if (!log_.OpenLog()) {
+      logFailure_ = log_.Failure();
+      std::cerr << "kv: " << LogUnavailableReason("kv.log", logFailure_) << std::endl;
+      perRun_.logFailureShown = true;
+    }
     perRun_.errorIsTerminal = false;  // the progress line stands for the conversion notice
     // Questions cannot be answered at a terminal while several runs go at once.
     if (options.jobs > 1) perRun_.surroundings.interactiveInput = false;
@@ -234,13 +286,16 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
 
   const RunResult result = Main(ctx, runOptions);
   DocumentRun run{DescribeRun(result, ctx), ExitStatus(result, ctx)};
+  if (!run.report.file && !options.file.empty()) run.report.file = options.file;
   if (!options.file.empty() && !options.json && !options.quiet)
     PrintFindings(err, result.SelectedPath, run.report, terminal.colour);
-  PrintReason(err, result, options.quiet);
+  if (!(terminal.logFailureShown && result.Outcome == RunOutcome::LogUnavailable))
+    PrintReason(err, result, options.quiet);
   return run;
 }
 
 std::shared_ptr<word::DocumentConverter> MakeConverter(const std::function<int()>& stop) {
+  word::RemoveConversionLeftovers();
   return ChooseConverter({.Interrupted = [stop] { return stop() != 0; }});
 }
 
@@ -251,17 +306,31 @@ bool PrintJson(std::ostream& out, std::ostream& err, const report::RunReport& re
   return false;
 }
 
-std::vector<std::string> CollectDocuments(const std::vector<std::string>& arguments,
-                                          std::ostream& err, bool& unreadable) {
-  std::vector<std::string> documents;
+Collection CollectDocuments(const std::vector<std::string>& arguments) {
+  Collection collection;
   std::set<std::string> seen;
+  const bool batch = IsBatch(arguments);
   for (const auto& argument : arguments) {
-    const auto plans = IsFolder(argument) ? FolderPlans(argument, err, unreadable)
-                                          : std::vector<std::string>{FullPath(argument)};
+    std::vector<std::string> plans;
+    if (IsFolder(argument)) {
+      plans = FolderPlans(argument, collection);
+    } else if (batch && IsValidatedCopy(argument)) {
+      ++collection.copiesSkipped;
+    } else {
+      plans = {FullPath(argument)};
+    }
     for (const auto& plan : plans)
-      if (seen.insert(Identity(plan)).second) documents.push_back(plan);
+      if (seen.insert(plan).second) collection.documents.push_back(plan);
   }
-  return documents;
+  return collection;
+}
+
+void PrintNotes(std::ostream& err, const Collection& collection) {
+  for (const auto& unreadable : collection.unreadable)
+    err << "kv: " << *unreadable.file << ": " << *unreadable.reason << std::endl;
+  if (collection.copiesSkipped > 0)
+    err << "kv: " << collection.copiesSkipped << " -validated "
+        << (collection.copiesSkipped == 1 ? "copy" : "copies") << " skipped" << std::endl;
 }
 
 bool IsBatch(const std::vector<std::string>& arguments) {
@@ -269,21 +338,25 @@ bool IsBatch(const std::vector<std::string>& arguments) {
 }
 
 int ValidateBatch(const CommandLine& options, const Terminal& terminal) {
-  bool unreadable = false;
-  auto documents = CollectDocuments(options.documents, std::cerr, unreadable);
-  if (documents.empty()) {
-    std::cerr << "kv: no .doc or .docx document to validate" << std::endl;
+  const Collection collection = CollectDocuments(options.documents);
+  PrintNotes(std::cerr, collection);
+  bool jsonWritten = true;
+  for (const auto& unreadable : collection.unreadable)
+    if (options.json && jsonWritten) jsonWritten = PrintJson(std::cout, std::cerr, unreadable);
+  const int collectionStatus = collection.unreadable.empty() && jsonWritten ? 0 : 2;
+  if (collection.documents.empty()) {
+    LogNothingToValidate(collection);
     return 2;
   }
-  const std::size_t workers = std::min<std::size_t>(options.jobs, documents.size());
-  Batch batch(options, terminal, std::move(documents));
+  const std::size_t workers = Workers(options.jobs, collection.documents);
+  Batch batch(options, terminal, collection.documents);
   {
     std::vector<std::jthread> others;
     for (std::size_t k = 1; k < workers; ++k) others.emplace_back([&batch] { batch.Work(); });
     batch.Work();
   }
   if (terminal.errorIsTerminal && !options.quiet) batch.PrintTable(std::cerr);
-  return std::max(batch.Status(), unreadable ? 2 : 0);
+  return std::max(batch.Status(), collectionStatus);
 }
 
 }  // namespace kv::run

@@ -21,6 +21,7 @@ struct Terminal {
   Surroundings surroundings;
   bool errorIsTerminal = false;  // standard error
   bool colour = false;
+  bool logFailureShown = false;  // kv.log cannot be created, and that was said already
 };
 
 struct DocumentRun {
@@ -45,17 +46,26 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
 
 // The converter of one run or batch worker, stopped when `stop` gives a signal. Both kinds
 // start LibreOffice only when a .doc first needs it, so .docx documents never wait for it.
+// What killed kv processes left in the temporary folders is removed first.
 std::shared_ptr<word::DocumentConverter> MakeConverter(
     const std::function<int()>& stop = StopSignal);
 
 // The JSON object on one line of out; false (said on err) when it could not be written.
 bool PrintJson(std::ostream& out, std::ostream& err, const report::RunReport& report);
 
-// The documents the arguments stand for, each once: a file as given, a folder the .doc
-// and .docx files directly in it in name order, without -validated copies. A folder that
-// cannot be read is said on err and leaves `unreadable` true.
-std::vector<std::string> CollectDocuments(const std::vector<std::string>& arguments,
-                                          std::ostream& err, bool& unreadable);
+// What the arguments stand for: each document once, by its full path as given (a link is
+// validated under its own name); a folder the .doc and .docx files directly in it in name
+// order, without -validated copies, lock files and hidden files. In a batch a -validated
+// copy named explicitly is skipped too.
+struct Collection {
+  std::vector<std::string> documents;
+  std::vector<report::RunReport> unreadable;  // a folder that cannot be read: cannot_open
+  std::size_t copiesSkipped = 0;
+};
+Collection CollectDocuments(const std::vector<std::string>& arguments);
+
+// The notes of a collection on err, one a line.
+void PrintNotes(std::ostream& err, const Collection& collection);
 
 // True when the arguments make a batch: more than one, or a folder.
 bool IsBatch(const std::vector<std::string>& arguments);

@@ -1,12 +1,18 @@
 #include "main/driver.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <stdexcept>
 #include <string_view>
 
 #include "convert/doc_application.h"
+#include "docx/safe_file.h"
 #include "report/run_log.h"
 #include "validate/consistency.h"
 #include "validate/file_name.h"
@@ -18,6 +24,7 @@
 #include "validate/schedule.h"
 #include "validate/structure.h"
 #include "word/document_access.h"
+#include "word/text_rules.h"
 
 namespace kv::run {
 namespace {
@@ -64,12 +71,111 @@ void InitialiseRun(RunContext& ctx) {
   ResetValidationState(ctx);
 }
 
+// The copy the run works on: a private file beside the validated copy, under a short name
+// of this process, so that a run that fails or is interrupted leaves whatever stood at the
+// validated copy's name. It takes that name only when the run ends with findings.
+class WorkingCopy {
+ public:
+  explicit WorkingCopy(const std::string& validatedPath) : target_(validatedPath) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(target_, ignored)))
+      Fail(std::strerror(EISDIR));  // said before the checks, which could not be kept
+    int fd = -1;
+    path_ = word::CreateTemporaryIn(Folder(), std::filesystem::path(target_).extension(), fd);
+    if (fd >= 0 && close(fd) == 0) return;
+    const std::string reason = std::strerror(errno);
+    if (fd >= 0) unlink(path_.c_str());
+    path_.clear();
+    Fail(reason);
+  }
+  ~WorkingCopy() {
+    if (!path_.empty()) unlink(path_.c_str());
+  }
+  WorkingCopy(const WorkingCopy&) = delete;
+  WorkingCopy& operator=(const WorkingCopy&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  // The validated copy's folder, where the working copies of runs that were killed are
+  // removed.
+  std::string Folder() const {
+    const std::filesystem::path target(target_);
+    return target.has_parent_path() ? target.parent_path().string() : ".";
+  }
+
+  // A failure to write the working copy is told under the name the user knows.
+  template <typename Writer>
+  void Write(Writer write) const {
+    try {
+      write();
+    } catch (const std::exception& failure) {
+      std::string reason = failure.what();
+      for (auto at = reason.find(path_); at != std::string::npos;
+           at = reason.find(path_, at + target_.size()))
+        reason.replace(at, path_.size(), target_);
+      throw std::runtime_error(reason);
+    }
+  }
+
+  // The complete copy replaces whatever stands at the validated copy's name.
+  void PutInPlace() {
+    if (rename(path_.c_str(), target_.c_str()) != 0) Fail(std::strerror(errno));
+    path_.clear();
+  }
+
+ private:
+  [[noreturn]] void Fail(const std::string& reason) const {
+    throw std::runtime_error("cannot write " + target_ + ": " + reason);
+  }
+
+  std::string target_;
+  std::string path_;
+};
+
+// The text of the line after the current one; nothing at the end of the story.
+std::optional<std::string> NextLine(RunContext& ctx) {
+  auto& app = WordApp(ctx);
+  app.Collapse(word::wdCollapseStart);
+  const long start = app.Start();
+  app.GoToNext(word::wdGoToLine);
+  if (app.Start() == start) return std::nullopt;
+  return word::CurrentLineText(ctx.Document);
+}
+
+// A validated copy saved under its plan's name starts with the summary kv typed: the
+// summary line, then blocks of an empty line, a heading and its messages, and an empty
+// line. It is deleted, so the checks do not read it and the new summary takes its place.
+void RemoveEarlierSummary(RunContext& ctx) {
+  auto& app = WordApp(ctx);
+  app.HomeKey(word::wdStory);
+  const std::string title = word::CurrentLineText(ctx.Document);
+  if (!title.starts_with(std::string(Banner) + " - Project ") ||
+      title.find(" validated on ") == std::string::npos)
+    return;
+  const auto& texts = ctx.TextCatalogue;
+  const std::set<std::string> headings = {word::NormalizeText(texts.SummaryErrorsHeading),
+                                          word::NormalizeText(texts.SummaryWarningsHeading),
+                                          word::NormalizeText(texts.SummaryInfoHeading)};
+  if (NextLine(ctx) != "") return;
+  std::optional<std::string> line = NextLine(ctx);
+  if (!line || !headings.contains(*line)) return;
+  while (line && headings.contains(*line)) {
+    while ((line = NextLine(ctx)) && !line->empty()) {
+    }
+    if (line) line = NextLine(ctx);
+  }
+  if (!line) return;  // nothing but a summary: left as it is
+  app.Collapse(word::wdCollapseStart);
+  app.HomeKey(word::wdStory, word::wdExtend);
+  app.DeleteParagraphs();
+}
+
 // The document on screen at 65 percent, saved at once as the copy, proofing off.
-void PrepareCopy(RunContext& ctx, const std::string& validatedPath) {
+void PrepareCopy(RunContext& ctx, const WorkingCopy& copy) {
   word::SetNormalView(ctx.Document);
   WordApp(ctx).SetZoomPercentage(65);
   WordApp(ctx).SetVisible(true);
-  WordApp(ctx).SaveAs(validatedPath);
+  copy.Write([&] { WordApp(ctx).SaveAs(copy.path()); });
   WordApp(ctx).WholeStory();
   WordApp(ctx).SetLanguageID(word::wdNoProofing);
 }
@@ -178,25 +284,31 @@ bool HasFindings(const RunContext& ctx) {
   return ctx.Messages.ErrorList.Count() + ctx.Messages.WarningList.Count() > 0;
 }
 
-// Summary and save when there are findings, close, and no copy of a clean document.
-void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options) {
+// Summary and save when there are findings, close, and no copy of a clean document: a
+// copy of an earlier run goes too, it no longer tells the truth.
+void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options, WorkingCopy& copy) {
   WordApp(ctx).SetZoomPercentage(100);
   Checkpoint(options, "summary");
   if (HasFindings(ctx)) {
     TypeSummary(ctx);
     AnnounceConversion(options, result.ValidatedPath);
-    WordApp(ctx).Save();
+    copy.Write([&] { WordApp(ctx).Save(); });
   }
   if (options.BeforeClose) options.BeforeClose(ctx);
   WordApp(ctx).SetVisible(false);
   word::CloseDocumentSession(ctx.Document);
+  Checkpoint(options, "copy");
   result.CopyKept = HasFindings(ctx);
-  if (!result.CopyKept) std::filesystem::remove(result.ValidatedPath);
+  if (result.CopyKept) {
+    copy.PutInPlace();
+  } else {
+    std::filesystem::remove(result.ValidatedPath);
+  }
 }
 
 void ReportCannotOpen(RunContext& ctx, RunResult& result) {
   result.Outcome = RunOutcome::CannotOpen;
-  const std::string& reason = ctx.Document.OpenFailure;
+  const std::string reason = word::WithoutControlCharacters(ctx.Document.OpenFailure);
   result.Reason = reason.empty() ? "the file cannot be opened" : reason;
   ctx.WriteLog(reason.empty() ? "File cannot be opened" : "File cannot be opened: " + reason);
   ctx.Frontend.MessageBox(ctx.TextCatalogue.BoxErrorTitle + "\n" + ctx.TextCatalogue.BoxCannotOpen,
@@ -234,9 +346,12 @@ void RunValidation(RunContext& ctx, RunResult& result, const RunOptions& options
     ReportCannotOpen(ctx, result);
     return;
   }
-  PrepareCopy(ctx, result.ValidatedPath);
+  RemoveEarlierSummary(ctx);
+  WorkingCopy copy(result.ValidatedPath);
+  word::RemoveLeftovers(copy.Folder(), ".kv");
+  PrepareCopy(ctx, copy);
   ValidateDocument(ctx, options);
-  FinishCopy(ctx, result, options);
+  FinishCopy(ctx, result, options, copy);
   result.Outcome = RunOutcome::Validated;
 }
 
@@ -281,8 +396,8 @@ void ShowFailureBox(RunContext& ctx) {
   }
 }
 
-// The copy is left as it was so the user can see where validation stopped. A run that a
-// signal stopped shows no box: nobody waits for one.
+// The working copy is gone; a copy of an earlier run stays as it was. A run that a signal
+// stopped shows no box: nobody waits for one.
 void EndAbnormally(RunContext& ctx, RunResult& result, const RunOptions& options,
                    const std::string& failure) {
   result.Outcome = RunOutcome::AbnormalTermination;
@@ -290,7 +405,7 @@ void EndAbnormally(RunContext& ctx, RunResult& result, const RunOptions& options
   result.Signal = StopSignal(options);
   result.Reason = result.Signal != 0
                       ? "interrupted by SIG" + std::string(sigabbrev_np(result.Signal))
-                      : FirstLine(failure);
+                      : word::WithoutControlCharacters(FirstLine(failure));
   if (result.Signal == 0) ShowFailureBox(ctx);
   ctx.WriteLog("Failure: " + result.Reason);
   LogWithDate(ctx, "Abnormal termination: ");
@@ -304,14 +419,17 @@ void ResetValidationState(RunContext& ctx) {
   static_cast<validate::ValidationState&>(ctx) = {};
 }
 
+std::string LogUnavailableReason(const std::string& logPath, const std::string& failure) {
+  std::error_code error;
+  const std::filesystem::path log = std::filesystem::absolute(logPath, error);
+  return "cannot create the run log " + (error ? logPath : log.string()) + ": " + failure;
+}
+
 RunResult Main(RunContext& ctx, const RunOptions& options) {
   RunResult result;
   if (!ctx.RunLog.OpenLog(options.LogPath)) {
     result.Outcome = RunOutcome::LogUnavailable;
-    std::error_code error;
-    const std::filesystem::path log = std::filesystem::absolute(options.LogPath, error);
-    result.Reason = "cannot create the run log " + (error ? options.LogPath : log.string()) + ": " +
-                    ctx.RunLog.Failure();
+    result.Reason = LogUnavailableReason(options.LogPath, ctx.RunLog.Failure());
     return result;
   }
   try {

@@ -41,6 +41,9 @@ struct RunOptions {
   std::function<void(validate::RunContext&)> BeforeClose;
 };
 
+// "cannot create the run log PATH: FAILURE", the path made absolute where it can be.
+std::string LogUnavailableReason(const std::string& logPath, const std::string& failure);
+
 // The whole run over ctx; every failure is handled inside.
 RunResult Main(validate::RunContext& ctx, const RunOptions& options = {});
 

@@ -51,8 +51,7 @@ int Validate(run::CommandLine options) {
                                run::ColourWanted(errorIsTerminal)};
   if (run::IsBatch(options.documents)) return run::ValidateBatch(options, terminal);
 
-  bool unreadable = false;
-  const auto documents = run::CollectDocuments(options.documents, std::cerr, unreadable);
+  const auto documents = run::CollectDocuments(options.documents).documents;
   if (!documents.empty()) options.file = documents.front();
   report::RunLog log;
   const run::DocumentRun run =

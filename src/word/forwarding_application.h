@@ -64,6 +64,7 @@ class ForwardingApplication : public WordApplication {
   void SetStyle(int style) override { inner_->SetStyle(style); }
   void TypeText(const std::string& text) override { inner_->TypeText(text); }
   void TypeParagraph() override { inner_->TypeParagraph(); }
+  void DeleteParagraphs() override { inner_->DeleteParagraphs(); }
 
  private:
   std::unique_ptr<WordApplication> inner_;

@@ -100,6 +100,18 @@ std::string TrimBlanks(const std::string& text) {
   return ToUtf8(chars.substr(first, last - first));
 }
 
+std::string WithoutControlCharacters(const std::string& text) {
+  std::string printable;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const auto c = static_cast<unsigned char>(text[k]);
+    const bool c1 = c == 0xC2 && k + 1 < text.size() &&
+                    (static_cast<unsigned char>(text[k + 1]) & 0xE0) == 0x80;
+    if (c1) ++k;
+    printable += c < 0x20 || c == 0x7F || c1 ? '?' : text[k];
+  }
+  return printable;
+}
+
 std::string NormalizeText(const std::string& text) {
   std::u32string result;
   bool lastWasText = false;

@@ -23,6 +23,9 @@ std::string PatternToText(const std::string& pattern);
 std::string ReplaceText(const std::string& text, const std::string& search,
                         const std::string& replacement);
 std::string DecimalSeparator();
+// Text from outside (another program's output) fit for one line on a terminal: every
+// control character, C0, DEL or C1, becomes "?".
+std::string WithoutControlCharacters(const std::string& text);
 
 // The number rules behind the cell readers, from a trimmed cell text ("<error>" for a
 // cell that cannot be read): -1 for an unreadable number, 0 for an empty text.

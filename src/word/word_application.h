@@ -99,6 +99,9 @@ class WordApplication {
   virtual void SetStyle(int style) = 0;
   virtual void TypeText(const std::string& text) = 0;
   virtual void TypeParagraph() = 0;
+  // Removes the paragraphs the selection covers, which must be outside tables; the
+  // selection is then the insertion point where they stood.
+  virtual void DeleteParagraphs() = 0;
 };
 
 }  // namespace kv::word

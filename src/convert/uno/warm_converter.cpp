@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -104,17 +105,20 @@ std::optional<fs::path> ProfileTemplate() {
   return std::nullopt;
 }
 
-// Keeps the profile of a soffice that quit of its own accord, when none is kept yet; it is
-// copied aside first and renamed, so a profile half-copied never serves.
-void KeepAsTemplate(const fs::path& profile) {
+// Keeps the profile of a soffice that quit of its own accord, when none is kept yet or the
+// one kept is to be renewed; it is copied aside first and renamed, so a profile
+// half-copied never serves. True when it was kept.
+bool KeepAsTemplate(const fs::path& profile, bool renew) {
   const std::optional<fs::path> kept = ProfileTemplate();
   std::error_code error;
-  if (!kept || fs::exists(*kept, error)) return;
+  if (!kept || (!renew && fs::exists(*kept, error))) return false;
   const fs::path copy = kept->string() + "-" + std::to_string(getpid());
   fs::create_directories(kept->parent_path(), error);
   fs::copy(profile, copy, fs::copy_options::recursive, error);
+  if (!error && renew) fs::remove_all(*kept, error);
   if (!error) fs::rename(copy, *kept, error);
   if (error) fs::remove_all(copy, error);
+  return !error;
 }
 
 // One soffice of this process, listening on a pipe named after its private folder.
@@ -124,6 +128,7 @@ struct Office {
   std::string pipe;
   Reference<uno::XComponentContext> local;
   Reference<frame::XDesktop2> desktop;
+  bool renewsTemplate = false;  // started afresh because the kept profile did not serve
 
   Office() : pipe("kv-" + std::to_string(getpid()) + "-" + work.path().filename().string()) {}
   ~Office() {
@@ -152,7 +157,12 @@ struct Office {
     while (!HasExited(pid) && watchdog.verdict() == Watchdog::Verdict::None) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    if (watchdog.verdict() == Watchdog::Verdict::None) KeepAsTemplate(work.Profile());
+    if (watchdog.verdict() == Watchdog::Verdict::None &&
+        KeepAsTemplate(work.Profile(), renewsTemplate)) {
+      if (renewsTemplate)
+        std::cerr << "kv: the cached LibreOffice profile " << ProfileTemplate()->string()
+                  << " could not be used and was renewed" << std::endl;
+    }
   }
 };
 
@@ -183,7 +193,12 @@ class WarmConverter final : public DocumentConverter {
                                const std::string& outputFolder) {
     if (office_ && HasExited(office_->pid)) office_.reset();  // crashed since the last one
     if (!cold_ && !office_) {
-      const std::optional<Verdict> started = Start();
+      std::optional<Verdict> started = Start();
+      if (!started && !fresh_) {
+        // The kept profile made LibreOffice fail: a fresh one may serve, and replace it.
+        started = Start(true);
+        if (started == Verdict::None) office_->renewsTemplate = true;
+      }
       if (started && started != Verdict::None) return Failed(*started, planned, "");
       cold_ = !started;
       if (cold_) office_.reset();
@@ -212,14 +227,19 @@ class WarmConverter final : public DocumentConverter {
   // Starts soffice and connects to it within the time limit: None when it serves, the
   // watchdog's verdict when it was stopped, nothing when LibreOffice cannot be used this way
   // (a soffice that ends at once, a machine without the UNO runtime).
-  std::optional<Verdict> Start() {
+  // With `fresh`, and ever after, LibreOffice makes its profile itself.
+  std::optional<Verdict> Start(bool fresh = false) {
     const std::optional<fs::path> soffice = FindOnPath("soffice");
     if (!soffice) return std::nullopt;
     office_ = std::make_unique<Office>();
     if (!office_->work.ok()) return std::nullopt;
-    if (const auto kept = ProfileTemplate()) {
-      std::error_code ignored;
-      fs::copy(*kept, office_->work.Profile(), fs::copy_options::recursive, ignored);
+    fresh_ = fresh_ || fresh;
+    const auto kept = ProfileTemplate();
+    std::error_code absent;
+    if (kept && fs::exists(*kept, absent)) {
+      if (!fresh_) fs::copy(*kept, office_->work.Profile(), fs::copy_options::recursive, absent);
+    } else {
+      fresh_ = true;  // nothing kept: nothing to renew
     }
     office_->pid = Spawn(
         *soffice,
@@ -295,6 +315,7 @@ class WarmConverter final : public DocumentConverter {
   std::unique_ptr<DocumentConverter> fallback_;
   bool cold_ = false;      // the warm way cannot work here: every conversion takes the fallback
   bool brokeOff_ = false;  // the last conversion was broken off by LibreOffice itself
+  bool fresh_ = false;     // the kept profile is not used (none is kept, or it failed)
   std::unique_ptr<Office> office_;
 };
 
