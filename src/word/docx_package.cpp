@@ -235,9 +235,13 @@ std::string Package::MainDocumentName() const {
 }
 
 std::string Package::SettingsName() const {
+  return MainRelatedName(kSettingsType);
+}
+
+std::string Package::MainRelatedName(std::string_view typeSuffix) const {
   const std::string main = MainDocumentName();
   const PackageEntry* rels = Find(RelsNameOf(main));
-  std::string target = rels ? RelationshipTarget(rels->data, kSettingsType) : "";
+  std::string target = rels ? RelationshipTarget(rels->data, typeSuffix) : "";
   return target.empty() ? "" : ResolveTarget(main, target);
 }
 

@@ -40,6 +40,9 @@ class Package {
   // Part names resolved through the relationships ("word/document.xml" as a rule).
   std::string MainDocumentName() const;
   std::string SettingsName() const;  // "" when the document has no settings part
+  // The part the main document relates to with a relationship type ending in
+  // `typeSuffix` ("/styles", "/numbering"); "" when it has none.
+  std::string MainRelatedName(std::string_view typeSuffix) const;
 
  private:
   std::vector<PackageEntry> entries_;
