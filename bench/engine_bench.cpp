@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "docx/application.h"
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
-#include "word/docx_application.h"
-#include "word/soffice.h"
+#include "word/word_processor.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ void EngineFullPass(benchmark::State& state, const std::string& input, const std
 // back), with one converter for the run.
 void DocPathFullPass(benchmark::State& state, const std::string& input, const std::string& output) {
   for (auto _ : state) {
-    auto app = word::CreateDocxApplication({.Converter = word::MakeDocumentConverter({})});
+    auto app = word::CreateWordProcessor({.Converter = word::MakeDocumentConverter({})});
     app->DocumentsOpen(input);
     app->SaveAs(output);
     benchmark::DoNotOptimize(WalkAndShade(*app));

@@ -3,11 +3,11 @@
 // and save of the same file: what the checks cost on top of reading and writing it.
 #include <benchmark/benchmark.h>
 
+#include "docx/application.h"
 #include "large_plan.h"
 #include "main/driver.h"
 #include "support/temp_dir.h"
 #include "ui/scripted_frontend.h"
-#include "word/docx_application.h"
 
 namespace {
 

@@ -36,18 +36,18 @@ add_custom_command(
   COMMENT "Generating the UNO headers"
   VERBATIM)
 
-target_sources(kv_word PRIVATE ${CMAKE_SOURCE_DIR}/src/word/uno/warm_converter.cpp
+target_sources(kv_convert PRIVATE ${CMAKE_SOURCE_DIR}/src/convert/uno/warm_converter.cpp
                                ${uno_include}/com/sun/star/frame/Desktop.hpp)
 if(KV_SANITIZE)
   # UNO's proxies for LibreOffice's objects have vtables the bridge makes at run time,
   # which the vptr check cannot tell from a wrong type.
-  set_source_files_properties(${CMAKE_SOURCE_DIR}/src/word/uno/warm_converter.cpp
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/src/convert/uno/warm_converter.cpp
                               PROPERTIES COMPILE_OPTIONS -fno-sanitize=vptr)
 endif()
-target_include_directories(kv_word SYSTEM PRIVATE ${uno_include} ${KV_LO_SDK}/include)
-target_compile_definitions(kv_word PRIVATE KV_HAVE_UNO=1 LINUX UNX CPPU_ENV=gcc3
+target_include_directories(kv_convert SYSTEM PRIVATE ${uno_include} ${KV_LO_SDK}/include)
+target_compile_definitions(kv_convert PRIVATE KV_HAVE_UNO=1 LINUX UNX CPPU_ENV=gcc3
                                            KV_LIBREOFFICE_PROGRAM="${KV_LO_PROGRAM}")
-target_link_libraries(kv_word PUBLIC ${KV_UNO_CPPUHELPER} ${KV_UNO_CPPU} ${KV_UNO_SAL})
+target_link_libraries(kv_convert PUBLIC ${KV_UNO_CPPUHELPER} ${KV_UNO_CPPU} ${KV_UNO_SAL})
 # The SDK's link names point into the program folder, where the libraries load from.
-target_link_options(kv_word INTERFACE "LINKER:-rpath,${KV_LO_PROGRAM}")
+target_link_options(kv_convert INTERFACE "LINKER:-rpath,${KV_LO_PROGRAM}")
 message(STATUS "LibreOffice SDK found: .doc conversions keep LibreOffice running")

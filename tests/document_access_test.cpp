@@ -251,23 +251,23 @@ TEST_F(DocumentAccessTest, MarkCellColoursRecoloursAndNamesMissingCells) {
 }
 
 // The first line read fails; every later one is read as usual.
-struct FirstTextFails : kv::testing::ForwardingWordApplication {
-  using ForwardingWordApplication::ForwardingWordApplication;
+struct FirstTextFails : kv::word::ForwardingApplication {
+  using ForwardingApplication::ForwardingApplication;
   std::string Text() const override {
     if (!failed_) {
       failed_ = true;
       throw w::WordError("the line cannot be read");
     }
-    return ForwardingWordApplication::Text();
+    return ForwardingApplication::Text();
   }
   mutable bool failed_ = false;
 };
 
-struct TableCannotBeSelected : kv::testing::ForwardingWordApplication {
-  using ForwardingWordApplication::ForwardingWordApplication;
+struct TableCannotBeSelected : kv::word::ForwardingApplication {
+  using ForwardingApplication::ForwardingApplication;
   void Expand(int unit) override {
     if (unit == w::wdTable) throw w::WordError("the table cannot be selected");
-    ForwardingWordApplication::Expand(unit);
+    ForwardingApplication::Expand(unit);
   }
 };
 
@@ -287,8 +287,8 @@ TEST_F(DocumentAccessTest, AnUnreadableLineOrATableThatCannotBeLeftDoesNotEndThe
   EXPECT_TRUE(doc.NextTextInTable);
 }
 
-struct FailingShading : kv::testing::ForwardingWordApplication {
-  using ForwardingWordApplication::ForwardingWordApplication;
+struct FailingShading : kv::word::ForwardingApplication {
+  using ForwardingApplication::ForwardingApplication;
   void SetCellsShadingBackgroundPatternColorIndex(int) override { throw w::WordError("stopped"); }
 };
 

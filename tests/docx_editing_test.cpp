@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "docx/application.h"
 #include "support/docx_builder.h"
 #include "support/phase_run.h"
 #include "support/temp_dir.h"
-#include "word/docx_application.h"
 
 namespace kv::word {
 namespace {

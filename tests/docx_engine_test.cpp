@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "docx/application.h"
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
-#include "word/docx_application.h"
 
 namespace kv::word {
 namespace {

@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "docx/application.h"
+#include "docx/document.h"
+#include "docx/package.h"
 #include "support/corpus.h"
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
-#include "word/docx_application.h"
-#include "word/docx_document.h"
-#include "word/docx_package.h"
 
 namespace kv::word {
 namespace {

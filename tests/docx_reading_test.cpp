@@ -7,8 +7,8 @@
 
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
-#include "word/docx_document.h"
-#include "word/docx_numbering.h"
+#include "docx/document.h"
+#include "docx/numbering.h"
 
 namespace kv::word::docx {
 namespace {

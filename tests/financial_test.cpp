@@ -96,8 +96,8 @@ TEST_F(FinancialTest, MissingTableOrWrongGrid) {
   }
 }
 
-struct FailingGoTo : ForwardingWordApplication {
-  using ForwardingWordApplication::ForwardingWordApplication;
+struct FailingGoTo : word::ForwardingApplication {
+  using ForwardingApplication::ForwardingApplication;
   void GoTo(int) override { throw word::WordError("stopped"); }
 };
 

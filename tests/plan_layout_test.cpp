@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "docx/package.h"
 #include "support/temp_dir.h"
 #include "support/work_plan_builder.h"
-#include "word/docx_package.h"
 
 namespace kv::testing {
 namespace {

@@ -14,7 +14,7 @@
 #include "support/phase_run.h"
 #include "text/catalogue.h"
 #include "ui/scripted_frontend.h"
-#include "word/docx_application.h"
+#include "docx/application.h"
 
 namespace kv::testing {
 namespace {

@@ -183,8 +183,8 @@ TEST_F(ScheduleTest, HalfIntegerWarningsDoNotFailTheTable) {
   }
 }
 
-struct FailingColumns : ForwardingWordApplication {
-  using ForwardingWordApplication::ForwardingWordApplication;
+struct FailingColumns : word::ForwardingApplication {
+  using ForwardingApplication::ForwardingApplication;
   int ColumnsCount(word::TableId) const override { throw word::WordError("stopped"); }
 };
 

@@ -243,13 +243,13 @@ TEST_F(StructureTest, ProjectTypeFromPartnersAndTheGrantQuestion) {
   }
 }
 
-struct FailingGoToNext : ForwardingWordApplication {
-  using ForwardingWordApplication::ForwardingWordApplication;
+struct FailingGoToNext : word::ForwardingApplication {
+  using ForwardingApplication::ForwardingApplication;
   void GoToNext(int) override { throw word::WordError("the word processor stopped"); }
 };
 
-struct FailingTables : ForwardingWordApplication {
-  using ForwardingWordApplication::ForwardingWordApplication;
+struct FailingTables : word::ForwardingApplication {
+  using ForwardingApplication::ForwardingApplication;
   word::TableId Tables1() const override { throw word::WordError("the word processor stopped"); }
 };
 

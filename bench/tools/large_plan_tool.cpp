@@ -6,7 +6,7 @@
 #include <string>
 
 #include "large_plan.h"
-#include "word/docx_application.h"
+#include "docx/application.h"
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "support/work_plan_builder.h"
-#include "word/converter.h"
+#include "convert/converter.h"
 
 namespace fs = std::filesystem;
 using namespace kv::testing;

@@ -19,7 +19,7 @@
 #include "main/findings.h"
 #include "main/run_report.h"
 #include "main/signals.h"
-#include "word/docx_application.h"
+#include "word/word_processor.h"
 
 namespace kv::run {
 namespace {
@@ -222,7 +222,7 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
   auto frontend = ChooseFrontend(options, terminal.surroundings, std::cin, hushed ? nowhere : err);
   validate::RunContext ctx(log, *frontend);
   ctx.Document.CreateWordApp = [&converter] {
-    return word::CreateDocxApplication({.Interrupted = Interrupted, .Converter = converter});
+    return word::CreateWordProcessor({.Interrupted = Interrupted, .Converter = converter});
   };
   RunOptions runOptions;
   runOptions.StopSignal = StopSignal;

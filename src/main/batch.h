@@ -10,7 +10,7 @@
 #include "main/command_line.h"
 #include "report/json_report.h"
 #include "report/run_log.h"
-#include "word/converter.h"
+#include "convert/converter.h"
 
 namespace kv::run {
 

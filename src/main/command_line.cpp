@@ -5,9 +5,6 @@
 
 #include "ui/scripted_frontend.h"
 #include "ui/terminal_frontend.h"
-#ifdef KV_HAVE_QT
-#include "ui/qt/qt_frontend.h"
-#endif
 
 namespace kv::run {
 namespace {
@@ -80,10 +77,10 @@ std::unique_ptr<ui::Frontend> ChooseFrontend(const CommandLine& options,
     return std::make_unique<RunFrontend>(
         std::make_unique<ui::ScriptedFrontend>(options.file, false, &err), std::move(asker));
   }
-#ifdef KV_HAVE_QT
-  if (surroundings.display && ui::QtDisplayReachable())
-    return std::make_unique<RunFrontend>(std::make_unique<ui::QtFrontend>(), std::move(asker));
-#endif
+  if (surroundings.display && surroundings.desktopDialogs) {
+    if (auto dialogs = surroundings.desktopDialogs())
+      return std::make_unique<RunFrontend>(std::move(dialogs), std::move(asker));
+  }
   if (!asker && !surroundings.interactiveInput) asker = FixedAnswer(false);
   return std::make_unique<RunFrontend>(std::make_unique<ui::TerminalFrontend>(in, err),
                                        std::move(asker));

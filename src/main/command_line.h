@@ -1,6 +1,7 @@
 // kv [--json] [--quiet] [--pdg yes|no] [--jobs N] [FILE|FOLDER...]
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -8,8 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "frontend/frontend.h"
 #include "main/driver.h"
-#include "ui/frontend.h"
 
 namespace kv::run {
 
@@ -33,12 +34,13 @@ std::variant<CommandLine, int> ParseCommandLine(int argc, const char* const* arg
 struct Surroundings {
   bool display = false;           // DISPLAY or WAYLAND_DISPLAY is set
   bool interactiveInput = false;  // standard input is a terminal
+  // The desktop's dialogs where the program has them and the display takes them, else null.
+  std::function<std::unique_ptr<ui::Frontend>()> desktopDialogs = {};
 };
 
-// FILE given: boxes are printed on err and the chooser returns FILE. Without FILE: Qt
-// dialogs on a display Qt can reach when Qt was built, else terminal prompts on in and
-// err. The
-// grant question takes --pdg, else is asked where the user can answer, else is No.
+// FILE given: boxes are printed on err and the chooser returns FILE. Without FILE: the
+// desktop's dialogs on a display, else terminal prompts on in and err. The grant question takes
+// --pdg, else is asked where the user can answer, else is No.
 std::unique_ptr<ui::Frontend> ChooseFrontend(const CommandLine& options,
                                              const Surroundings& surroundings, std::istream& in,
                                              std::ostream& err);

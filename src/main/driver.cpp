@@ -17,7 +17,7 @@
 #include "validate/schedule.h"
 #include "validate/structure.h"
 #include "word/document_access.h"
-#include "word/docx_application.h"
+#include "convert/doc_application.h"
 
 namespace kv::run {
 namespace {

@@ -11,6 +11,9 @@
 #include "main/findings.h"
 #include "main/signals.h"
 #include "report/run_log.h"
+#ifdef KV_HAVE_QT
+#include "ui/qt/qt_frontend.h"
+#endif
 
 namespace {
 
@@ -30,12 +33,20 @@ void HoldClosedStandardStreams() {
   }
 }
 
+// Qt's dialogs, where kv was built with them and Qt reaches the display.
+std::unique_ptr<ui::Frontend> DesktopDialogs() {
+#ifdef KV_HAVE_QT
+  if (ui::QtDisplayReachable()) return std::make_unique<ui::QtFrontend>();
+#endif
+  return nullptr;
+}
+
 int Validate(run::CommandLine options) {
   const bool errorIsTerminal = isatty(STDERR_FILENO) == 1;
-  const run::Terminal terminal{
-      {EnvironmentHas("DISPLAY") || EnvironmentHas("WAYLAND_DISPLAY"), isatty(STDIN_FILENO) == 1},
-      errorIsTerminal,
-      run::ColourWanted(errorIsTerminal)};
+  const run::Terminal terminal{{EnvironmentHas("DISPLAY") || EnvironmentHas("WAYLAND_DISPLAY"),
+                                isatty(STDIN_FILENO) == 1, DesktopDialogs},
+                               errorIsTerminal,
+                               run::ColourWanted(errorIsTerminal)};
   if (run::IsBatch(options.documents)) return run::ValidateBatch(options, terminal);
 
   bool unreadable = false;

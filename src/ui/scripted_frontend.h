@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/frontend.h"
+#include "frontend/frontend.h"
 
 namespace kv::ui {
 

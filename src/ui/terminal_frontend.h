@@ -6,7 +6,7 @@
 #include <istream>
 #include <ostream>
 
-#include "ui/frontend.h"
+#include "frontend/frontend.h"
 
 namespace kv::ui {
 

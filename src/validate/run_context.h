@@ -9,7 +9,7 @@
 #include "report/run_log.h"
 #include "text/catalogue.h"
 #include "text/reporting.h"
-#include "ui/frontend.h"
+#include "frontend/frontend.h"
 #include "word/document_access.h"
 
 namespace kv::validate {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "word/docx_application.h"
+#include "word/word_processor.h"
 #include "word/text_rules.h"
 
 namespace kv::word {
@@ -66,7 +66,7 @@ bool OpenDocumentSession(DocumentAccess& doc, const std::string& path) {
   doc.OpenFailure.clear();
   try {
     if (!doc.WordApp) {
-      doc.WordApp = doc.CreateWordApp ? doc.CreateWordApp() : CreateDocxApplication();
+      doc.WordApp = doc.CreateWordApp ? doc.CreateWordApp() : CreateWordProcessor();
     }
     if (!doc.WordApp) {
       doc.OpenFailure = "the word processor could not be started";

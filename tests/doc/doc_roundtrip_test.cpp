@@ -10,7 +10,7 @@
 #include "support/phase_run.h"
 #include "support/temp_dir.h"
 #include "word/document_access.h"
-#include "word/soffice.h"
+#include "convert/soffice.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
 #include "support/work_plan_builder.h"
-#include "word/soffice.h"
+#include "convert/soffice.h"
 
 namespace kv::testing {
 namespace {

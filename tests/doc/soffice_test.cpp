@@ -1,7 +1,7 @@
 // Conversion through LibreOffice: real round trips, and a stand-in `soffice` on the PATH
 // for the failures (missing program, failing program, one that never ends), through the
 // command-line converter and the one that keeps LibreOffice running.
-#include "word/soffice.h"
+#include "convert/soffice.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -18,7 +18,7 @@
 #include "support/docx_builder.h"
 #include "support/kv_runner.h"
 #include "support/temp_dir.h"
-#include "word/converter.h"
+#include "convert/converter.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "word/docx_document.h"
-#include "word/docx_editing.h"
+#include "docx/document.h"
+#include "docx/editing.h"
 #include "word/word_application.h"
 
 namespace {

@@ -50,7 +50,7 @@ int OpenEveryCorpusFile(const std::string& extension, const EngineOptions& optio
   for (const auto& entry : std::filesystem::directory_iterator(CorpusFolder())) {
     if (entry.path().extension() != extension) continue;
     SCOPED_TRACE(entry.path().filename().string());
-    auto app = CreateDocxApplication(options);
+    auto app = CreateWordProcessor(options);
     try {
       app->DocumentsOpen(entry.path().string());
     } catch (const WordError& error) {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "word/docx_application.h"
+#include "word/word_processor.h"
 
 namespace kv::testing {
 

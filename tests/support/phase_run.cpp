@@ -7,8 +7,8 @@
 #include <pugixml.hpp>
 #include <stdexcept>
 
+#include "docx/application.h"
 #include "text/catalogue.h"
-#include "word/docx_application.h"
 
 namespace kv::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "support/work_plan_builder.h"
-#include "word/soffice.h"
+#include "convert/soffice.h"
 
 namespace {
 

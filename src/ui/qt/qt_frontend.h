@@ -7,7 +7,7 @@
 #include <QMessageBox>
 #include <memory>
 
-#include "ui/frontend.h"
+#include "frontend/frontend.h"
 
 class QApplication;
 

@@ -1,0 +1,26 @@
+// The word processor the checks run on: kv's own .docx engine, with .doc documents going
+// through LibreOffice.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "convert/converter.h"
+#include "word/word_application.h"
+
+namespace kv::word {
+
+struct EngineOptions {
+  std::chrono::seconds ConversionTimeLimit{120};  // per LibreOffice run
+  // Asked while LibreOffice runs: true stops the conversion at once (the run was
+  // interrupted).
+  std::function<bool()> Interrupted = {};
+  // Shared by the runs of a batch; when empty, each conversion starts its own LibreOffice
+  // under the time limit and interruption above.
+  std::shared_ptr<DocumentConverter> Converter = {};
+};
+
+std::unique_ptr<WordApplication> CreateWordProcessor(const EngineOptions& options = {});
+
+}  // namespace kv::word
