@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "support/docx_builder.h"
-#include "support/temp_dir.h"
 #include "docx/document.h"
 #include "docx/numbering.h"
+#include "support/docx_builder.h"
+#include "support/temp_dir.h"
 
 namespace kv::word::docx {
 namespace {
@@ -35,7 +35,8 @@ std::string Level(int level, const std::string& format, const std::string& text,
 }
 
 // Lists 1 and 2 share one numbering, list 2 restarting it at 5; list 3 counts in Roman
-// numerals and letters, its second level picked by the style Sub; list 4 replaces a level.
+// numerals (in capitals, as the heading style it is based on says) and letters, its second
+// level picked by the style Sub; list 4 replaces a level.
 const std::string kNumbering =
     "<w:abstractNum w:abstractNumId=\"0\">" + Level(0, "decimal", "%1.") +
     Level(1, "decimal", "%1.%2.") + Level(2, "lowerLetter", "%3)") +
@@ -103,7 +104,7 @@ TEST(Reading, TrackedRowsReadAsAccepted) {
       ReadLines({"<w:tbl>" + row("", "a") +
                  row("<w:trPr><w:del w:id=\"1\" w:author=\"A\"/></w:trPr>", "gone") +
                  row("<w:trPr><w:ins w:id=\"2\" w:author=\"A\"/></w:trPr>", "added") +
-                 row("", "b") + "</w:tbl><w:p/>"});
+                 row("", "b") + "</w:tbl>"});
   EXPECT_EQ(lines, (Texts{"a", "added", "b", ""}));
 }
 
@@ -128,7 +129,7 @@ TEST(Numbering, LabelsCountInReadingOrder) {
   });
   EXPECT_EQ(lines, (Texts{"1.\tIntro", "1.1.\tScope", "1.2.\tAims", "a)\tDetail", "1\tKept",
                           "2.\tPlan", "2.1.\tAgain", "2\tStill", "5.\tRestarted", "6.\tShared",
-                          "I. Part", "II. Part", "2.1Sub", "None", "Unknown", "(vii)\tReplaced"}));
+                          "I. PART", "II. PART", "2.1Sub", "None", "Unknown", "(vii)\tReplaced"}));
 }
 
 TEST(Numbering, RomanNumeralsAndLetters) {
