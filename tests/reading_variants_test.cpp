@@ -78,18 +78,16 @@ void NumberHeading5(WorkPlanDocument& plan, bool) {
 CellGrid& Schedule(WorkPlanDocument& plan) {
   return plan.TableOf("HeadingII7");
 }
-// Every number of four digits and more in the tables grouped by thousands with the token.
+// Every number of four digits and more of the financial tables grouped by thousands with
+// the token.
 void GroupThousands(WorkPlanDocument& plan, bool) {
-  for (Section& section : plan.sections) {
-    for (Block& block : section.body) {
-      for (auto& row : block.cells) {
-        for (std::string& cell : row) {
-          const std::size_t digits = cell.find_first_not_of("0123456789");
-          if (digits == std::string::npos || cell[digits] == '.') {
-            for (std::size_t at = std::min(digits, cell.size()); at > 3; at -= 3) {
-              cell.insert(at - 3, kToken);
-            }
-          }
+  for (Block& block : plan.Body("HeadingII9")) {
+    for (auto& row : block.cells) {
+      for (std::string& cell : row) {
+        const std::size_t digits = cell.find_first_not_of("0123456789");
+        if (digits != std::string::npos && cell[digits] != '.') continue;
+        for (std::size_t at = std::min(digits, cell.size()); at > 3; at -= 3) {
+          cell.insert(at - 3, kToken);
         }
       }
     }

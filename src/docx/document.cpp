@@ -76,16 +76,18 @@ std::size_t BareAmpersand(std::string_view data) {
       (data[0] == '\0' || data[1] == '\0' || data[0] == '\xFF' || data[0] == '\xFE')) {
     return std::string_view::npos;
   }
-  for (std::size_t i = data.find_first_of("&<"); i != std::string_view::npos;
-       i = data.find_first_of("&<", i + 1)) {
-    if (data[i] == '&' && !StartsReference(data.substr(i, 16))) return i;
+  for (std::size_t i = data.find('&'); i != std::string_view::npos; i = data.find('&', i + 1)) {
+    if (StartsReference(data.substr(i, 16))) continue;
+    std::size_t end = i;  // the end of a comment, CDATA or instruction that holds it
     for (const auto& [open, close] : kSkipped) {
-      if (data.substr(i).starts_with(open)) {
-        i = data.find(close, i + open.size());
-        if (i == std::string_view::npos) return i;
-        break;
-      }
+      const std::size_t opened = data.rfind(open, i);
+      if (opened == std::string_view::npos) continue;
+      const std::size_t closed = data.find(close, opened + open.size());
+      if (closed == std::string_view::npos) return closed;
+      if (closed > i) end = std::max(end, closed);
     }
+    if (end == i) return i;
+    i = end;
   }
   return std::string_view::npos;
 }

@@ -20,6 +20,7 @@ class Numbering {
 
   Numbering() = default;  // a document without numbering
   Numbering(const WordNames& names, pugi::xml_node numbering);
+  bool empty() const { return lists_.empty(); }
 
   // The label of the next paragraph of list `numId` at `level` (0-based), followed by
   // what separates it from the text (a tab unless the level says otherwise); "" for a

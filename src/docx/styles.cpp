@@ -158,6 +158,7 @@ Formatting::Look Formatting::RunLook(pugi::xml_node run,
 }
 
 void Formatting::Number(pugi::xml_node paragraph) {
+  if (numbering_.empty()) return;
   const pugi::xml_node properties = names_.Child(paragraph, "pPr");
   ListReference list = ReadList(names_, properties);
   const std::string_view style = StyleId(names_, properties, "pStyle");

@@ -17,8 +17,13 @@ bool IsUnseen(char32_t c) {
 
 // Whether `text` holds one of them, by their UTF-8 bytes (a quick look for most text).
 bool HasUnseen(std::string_view text) {
-  for (std::string_view bytes : {"\xC2\xAD", "\xE2\x80\x8B", "\xE2\x81\xA0", "\xEF\xBB\xBF"}) {
-    if (text.find(bytes) != std::string_view::npos) return true;
+  for (std::size_t at = text.find_first_of("\xC2\xE2\xEF"); at != std::string_view::npos;
+       at = text.find_first_of("\xC2\xE2\xEF", at + 1)) {
+    const std::string_view rest = text.substr(at);
+    if (rest.starts_with("\xC2\xAD") || rest.starts_with("\xE2\x80\x8B") ||
+        rest.starts_with("\xE2\x81\xA0") || rest.starts_with("\xEF\xBB\xBF")) {
+      return true;
+    }
   }
   return false;
 }

@@ -15,7 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Strings = std::vector<std::string>;
 
 TEST(ReadByContent, AWord97OrRtfPlanNamedDocxIsReadAsWhatItIs) {
   for (const auto& [format, kind] :
@@ -41,10 +40,7 @@ TEST(ReadByContent, AWord97OrRtfPlanNamedDocxIsReadAsWhatItIs) {
     EXPECT_EQ(run.err.find("LibreOffice", at + note.size()), std::string::npos) << "one note";
     const std::string copy = dir / "1234-we-validated.docx";
     EXPECT_EQ(ReadFileBytes(copy).substr(0, 4), "PK\x03\x04") << "a real .docx";
-    const auto paragraphs = BodyParagraphs(copy);
-    ASSERT_GE(paragraphs.size(), 4u);
-    EXPECT_EQ(Strings(paragraphs.begin() + 2, paragraphs.begin() + 4),
-              Strings({"Warnings:", "Project duration below 6 months"}));
+    EXPECT_EQ(BodyParagraphs(copy).at(3), "Project duration below 6 months");
   }
 }
 

@@ -1,12 +1,11 @@
-// The text the engine reads as a reader sees it: hidden text, capitals, characters that
-// show as nothing, tracked rows, and the labels of list numbering, on packages built here.
+// List numbering: the labels numbered paragraphs show, counted in reading order, on
+// packages built here.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "docx/document.h"
-#include "docx/numbering.h"
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
 
@@ -17,10 +16,6 @@ using testing::DocxBuilder;
 using Texts = std::vector<std::string>;
 
 const std::string kStyles =
-    "<w:style w:type=\"character\" w:styleId=\"Secret\"><w:rPr><w:vanish/></w:rPr></w:style>"
-    "<w:style w:type=\"character\" w:styleId=\"Small\"><w:basedOn w:val=\"Secret\"/><w:rPr>"
-    "<w:vanish w:val=\"0\"/><w:smallCaps/></w:rPr></w:style>"
-    "<w:style w:type=\"paragraph\" w:styleId=\"Note\"><w:rPr><w:vanish/></w:rPr></w:style>"
     "<w:style w:type=\"paragraph\" w:styleId=\"Listed\"><w:basedOn w:val=\"Heading1\"/><w:pPr>"
     "<w:numPr><w:numId w:val=\"3\"/></w:numPr></w:pPr></w:style>"
     "<w:style w:type=\"paragraph\" w:styleId=\"Derived\"><w:basedOn w:val=\"Listed\"/></w:style>"
@@ -75,39 +70,6 @@ Texts ReadLines(const std::vector<std::string>& blocks) {
   return lines;
 }
 
-TEST(Reading, HiddenTextCapitalsAndUnseenCharacters) {
-  const Texts lines = ReadLines({
-      "<w:p><w:r><w:t>5. Pro</w:t></w:r><w:r><w:rPr><w:vanish/></w:rPr><w:t>(note)</w:t></w:r>"
-      "<w:r><w:rPr><w:rStyle "
-      "w:val=\"Secret\"/></w:rPr><w:t>7</w:t></w:r><w:r><w:t>ject</w:t></w:r></w:p>",
-      Styled("Note", "an author's note, paragraph mark and all"),
-      "<w:p><w:pPr><w:rPr><w:vanish/></w:rPr></w:pPr></w:p>",
-      "<w:p><w:r><w:rPr><w:caps/></w:rPr><w:t>Total ß</w:t></w:r><w:r><w:rPr><w:rStyle "
-      "w:val=\"Small\"/></w:rPr><w:t>итого</w:t></w:r><w:r><w:rPr><w:caps w:val=\"false\"/></w:rPr>"
-      "<w:t>x</w:t></w:r></w:p>",
-      "<w:p><w:r><w:t>1</w:t><w:noBreakHyphen/><w:t>1 "
-      "Du</w:t><w:softHyphen/><w:t>ra\u00ADti\u200Bo\u2060n\uFEFF</w:t></w:r></w:p>",
-      Styled("Note", "") +
-          "<w:p><w:pPr><w:rPr><w:vanish/></w:rPr></w:pPr><w:r><w:t>shown</w:t></w:r></w:p>",
-  });
-  EXPECT_EQ(lines, (Texts{"5. Project", "TOTAL ßИТОГОx",
-                          "1\x1e"
-                          "1 Duration",
-                          "shown"}));
-}
-
-TEST(Reading, TrackedRowsReadAsAccepted) {
-  const auto row = [](const std::string& change, const std::string& text) {
-    return "<w:tr>" + change + "<w:tc><w:p><w:r><w:t>" + text + "</w:t></w:r></w:p></w:tc></w:tr>";
-  };
-  const Texts lines =
-      ReadLines({"<w:tbl>" + row("", "a") +
-                 row("<w:trPr><w:del w:id=\"1\" w:author=\"A\"/></w:trPr>", "gone") +
-                 row("<w:trPr><w:ins w:id=\"2\" w:author=\"A\"/></w:trPr>", "added") +
-                 row("", "b") + "</w:tbl>"});
-  EXPECT_EQ(lines, (Texts{"a", "added", "b", ""}));
-}
-
 TEST(Numbering, LabelsCountInReadingOrder) {
   const Texts lines = ReadLines({
       Numbered("1", 0, "Intro"),
@@ -130,13 +92,6 @@ TEST(Numbering, LabelsCountInReadingOrder) {
   EXPECT_EQ(lines, (Texts{"1.\tIntro", "1.1.\tScope", "1.2.\tAims", "a)\tDetail", "1\tKept",
                           "2.\tPlan", "2.1.\tAgain", "2\tStill", "5.\tRestarted", "6.\tShared",
                           "I. PART", "II. PART", "2.1Sub", "None", "Unknown", "(vii)\tReplaced"}));
-}
-
-TEST(Numbering, RomanNumeralsAndLetters) {
-  EXPECT_EQ(RomanNumber(1994, true), "MCMXCIV");
-  EXPECT_EQ(RomanNumber(14, false), "xiv");
-  EXPECT_EQ(LetterNumber(28, true), "BB");
-  EXPECT_EQ(LetterNumber(3, false), "c");
 }
 
 }  // namespace
