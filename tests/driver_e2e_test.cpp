@@ -661,11 +661,20 @@ TEST_F(DriverEndToEnd, ACopyThatCannotBeWrittenEndsTheRunWithItsReasonAndLeavesN
 TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsTheErrorBoxAloneAndSaysWhy) {
   const std::string kNotWord =
       "not a Word document (neither a Word binary file, RTF nor a .docx package)";
+  DocxBuilder()
+      .Paragraph("R&D")
+      .Edit([](auto& xml) { xml.replace(xml.find("&amp;"), 5, "&"); })
+      .Save(dir / "ampersand.docx");
+  const std::string bareAmpersand = ReadFileBytes(dir / "ampersand.docx");
+  fs::remove(dir / "ampersand.docx");
   const struct {
     std::string name, bytes, reason;  // a FIFO when bytes is "fifo"
   } cases[] = {
       {"1234-we.docx", "PK not a word document", "not a valid zip package: Not a zip archive"},
       {"1234-wr.docx", "PK not a word document", "not a valid zip package: Not a zip archive"},
+      {"1234-we.docx", "", "the file is empty"},
+      {"1234-we.docx", bareAmpersand,
+       "malformed XML in word/document.xml: an \"&\" that starts no reference at line 2, column 278"},
       {"1234-we.docx", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "", "the file is empty"},

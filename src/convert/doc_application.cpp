@@ -35,28 +35,52 @@ class ConversionFolder {
   fs::path path_;
 };
 
+constexpr std::string_view kRtfSignature = "{\\rtf";
+
 // A Word binary file (OLE compound file), an RTF file or a .docx package: anything else
 // named .doc would be imported by LibreOffice as plain text.
 void CheckWordSignature(std::string_view bytes) {
   if (bytes.empty()) throw WordError("the file is empty");
   for (std::string_view signature : {std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8),
-                                     std::string_view("{\\rtf"), std::string_view("PK\x03\x04")}) {
+                                     kRtfSignature, std::string_view("PK\x03\x04")}) {
     if (bytes.starts_with(signature)) return;
   }
   throw WordError("not a Word document (neither a Word binary file, RTF nor a .docx package)");
 }
 
+// What LibreOffice must read of a file not named .doc, by its content: "" for none (a
+// package, or what the engine refuses with a reason of its own).
+std::string_view ConvertedKind(std::string_view bytes) {
+  if (docx::IsCompoundFile(bytes) && !docx::IsEncryptedPackage(bytes)) {
+    return "a Word 97-2003 document";
+  }
+  return bytes.starts_with(kRtfSignature) ? "an RTF document" : "";
+}
+
 class DocApplication final : public ForwardingApplication {
  public:
   DocApplication(std::unique_ptr<WordApplication> docxEngine,
-                 std::shared_ptr<DocumentConverter> converter)
-      : ForwardingApplication(std::move(docxEngine)), converter_(std::move(converter)) {}
+                 std::shared_ptr<DocumentConverter> converter, NoteSink note)
+      : ForwardingApplication(std::move(docxEngine)),
+        converter_(std::move(converter)),
+        note_(std::move(note)) {}
 
   void DocumentsOpen(const std::string& path) override {
     CloseDocument();
+    if (path.empty()) Fail("no file name");
+    original_ = ReadRegularFile(path, docx::PackageLimits{}.maxTotalBytes);
     if (IsDocPath(path)) {
-      OpenDoc(path);
+      CheckWordSignature(original_);
+      OpenConverted(fs::path(path).filename());
+    } else if (const std::string_view kind = ConvertedKind(original_); !kind.empty()) {
+      OpenConverted(fs::path(path).stem().string() +
+                    (original_.starts_with(kRtfSignature) ? ".rtf" : ".doc"));
+      if (note_) {
+        note_(path + ": " + std::string(kind) + ", not a .docx package: read through LibreOffice");
+      }
     } else {
+      if (original_.empty()) Fail("the file is empty");
+      original_.clear();
       ForwardingApplication::DocumentsOpen(path);
     }
     path_ = path;
@@ -126,14 +150,13 @@ class DocApplication final : public ForwardingApplication {
  private:
   [[noreturn]] static void Fail(const std::string& reason) { throw WordError(reason); }
 
-  // LibreOffice converts a private copy, so it never holds the chosen file open.
-  void OpenDoc(const std::string& path) {
-    original_ = ReadRegularFile(path, docx::PackageLimits{}.maxTotalBytes);
-    CheckWordSignature(original_);
+  // LibreOffice converts a private copy of the file's bytes, named `name`, so it never
+  // holds the chosen file open.
+  void OpenConverted(const fs::path& name) {
     folder_ = std::make_unique<ConversionFolder>();
     const fs::path in = folder_->path() / "in";
     fs::create_directories(in);
-    const fs::path copy = in / fs::path(path).filename();
+    const fs::path copy = in / name;
     ReplaceFile(copy.string(), original_);
     const ConversionResult converted = Convert(copy, "docx", folder_->path());
     fs::remove_all(in);
@@ -163,6 +186,7 @@ class DocApplication final : public ForwardingApplication {
   }
 
   std::shared_ptr<DocumentConverter> converter_;
+  NoteSink note_;
   std::unique_ptr<ConversionFolder> folder_;
   std::string original_;  // the bytes of an opened .doc, for a copy that needs no conversion
   std::string path_;      // the file the document is now
@@ -179,8 +203,10 @@ bool IsDocPath(const std::string& path) {
 }
 
 std::unique_ptr<WordApplication> WithDocConversion(std::unique_ptr<WordApplication> docxEngine,
-                                                   std::shared_ptr<DocumentConverter> converter) {
-  return std::make_unique<DocApplication>(std::move(docxEngine), std::move(converter));
+                                                   std::shared_ptr<DocumentConverter> converter,
+                                                   NoteSink note) {
+  return std::make_unique<DocApplication>(std::move(docxEngine), std::move(converter),
+                                          std::move(note));
 }
 
 }  // namespace kv::word

@@ -3,6 +3,7 @@
 // .doc after a change.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,9 +15,15 @@ namespace kv::word {
 // True for a Word 97-2003 document (".doc" in any letter case): it goes through LibreOffice.
 bool IsDocPath(const std::string& path);
 
+// Receives a one-line note about the document being opened.
+using NoteSink = std::function<void(const std::string&)>;
+
 // `docxEngine` opens and saves .docx packages; the result also opens and saves .doc files
-// through `converter`.
+// through `converter`. A file is read as what its content is: a Word 97-2003 or RTF
+// document under another name goes through `converter` too (and `note` hears of it), an
+// empty file is refused.
 std::unique_ptr<WordApplication> WithDocConversion(std::unique_ptr<WordApplication> docxEngine,
-                                                   std::shared_ptr<DocumentConverter> converter);
+                                                   std::shared_ptr<DocumentConverter> converter,
+                                                   NoteSink note = {});
 
 }  // namespace kv::word

@@ -271,7 +271,7 @@ class DocxApplication : public WordApplication {
     } else {
       const docx::LineRange range = Story().ParagraphLines(index);
       const int offset = static_cast<int>(start_ - Lines()[range.first].start);
-      pugi::xml_node head = docx::SplitParagraph(Names(), context.paragraph, offset);
+      pugi::xml_node head = docx::SplitParagraph(Doc().formatting(), context.paragraph, offset);
       Story().Splice(range, {head, context.paragraph}, context);
       hint_ = range.first;
       while (Lines()[hint_].paragraph == head) ++hint_;
@@ -420,7 +420,8 @@ class DocxApplication : public WordApplication {
     const docx::LineRange range = Story().ParagraphLines(index);
     const int offset = static_cast<int>(start_ - Lines()[range.first].start);
     const long before = Story().length();
-    docx::InsertRun(Names(), docx::PlaceAt(Names(), context.paragraph, offset), text, noProofing_);
+    docx::InsertRun(Names(), docx::PlaceAt(Doc().formatting(), context.paragraph, offset), text,
+                    noProofing_);
     Story().Splice(range, {context.paragraph}, context);
     const long after = start_ + Story().length() - before;
     Select(after, after);

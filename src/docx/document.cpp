@@ -1,5 +1,6 @@
 #include "docx/document.h"
 
+#include <algorithm>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -52,6 +53,54 @@ void JoinSplitTexts(pugi::xml_document& xml) {
   }
 }
 
+// "&amp;", "&#38;", "&#x26;": the references a part without a document type may hold.
+bool StartsReference(std::string_view text) {
+  const std::size_t end = text.find(';');
+  if (end == std::string_view::npos || end < 2) return false;
+  const std::string_view name = text.substr(1, end - 1);
+  const auto all = [](std::string_view digits, const char* allowed) {
+    return !digits.empty() && digits.find_first_not_of(allowed) == std::string_view::npos;
+  };
+  if (name.starts_with("#x")) return all(name.substr(2), "0123456789abcdefABCDEF");
+  if (name.starts_with('#')) return all(name.substr(1), "0123456789");
+  return name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
+}
+
+// The offset of the first "&" outside comments, CDATA and processing instructions that
+// starts no reference, npos for none. The parser would keep such an "&" as text; the word
+// processor refuses the part. (A part in UTF-16 is not looked at.)
+std::size_t BareAmpersand(std::string_view data) {
+  constexpr std::pair<std::string_view, std::string_view> kSkipped[] = {
+      {"<![CDATA[", "]]>"}, {"<!--", "-->"}, {"<?", "?>"}};
+  if (data.size() > 1 &&
+      (data[0] == '\0' || data[1] == '\0' || data[0] == '\xFF' || data[0] == '\xFE')) {
+    return std::string_view::npos;
+  }
+  for (std::size_t i = data.find('&'); i != std::string_view::npos; i = data.find('&', i + 1)) {
+    if (StartsReference(data.substr(i, 16))) continue;
+    std::size_t end = i;  // the end of a comment, CDATA or instruction that holds it
+    for (const auto& [open, close] : kSkipped) {
+      const std::size_t opened = data.rfind(open, i);
+      if (opened == std::string_view::npos) continue;
+      const std::size_t closed = data.find(close, opened + open.size());
+      if (closed == std::string_view::npos) return closed;
+      if (closed > i) end = std::max(end, closed);
+    }
+    if (end == i) return i;
+    i = end;
+  }
+  return std::string_view::npos;
+}
+
+// "line 2, column 17" of byte `offset`, as the word processor points at a fault.
+std::string Position(std::string_view data, std::size_t offset) {
+  const std::string_view before = data.substr(0, offset);
+  const std::size_t lineStart = before.rfind('\n');
+  const auto line = std::count(before.begin(), before.end(), '\n') + 1;
+  const std::size_t column = offset - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
 // A tree takes several times the bytes of its text, so parts beyond the cap are refused.
 void Parse(pugi::xml_document& xml, const std::string& data, const std::string& part,
            std::size_t maxBytes) {
@@ -60,8 +109,12 @@ void Parse(pugi::xml_document& xml, const std::string& data, const std::string& 
   }
   const pugi::xml_parse_result parsed = xml.load_buffer(data.data(), data.size(), kParseOptions);
   if (!parsed) {
-    throw WordError("malformed XML in " + part + ": " + parsed.description() + " at byte " +
-                    std::to_string(parsed.offset));
+    throw WordError("malformed XML in " + part + ": " + parsed.description() + " at " +
+                    Position(data, static_cast<std::size_t>(parsed.offset)));
+  }
+  if (const std::size_t bare = BareAmpersand(data); bare != std::string_view::npos) {
+    throw WordError("malformed XML in " + part + ": an \"&\" that starts no reference at " +
+                    Position(data, bare));
   }
   JoinSplitTexts(xml);
 }
@@ -95,8 +148,21 @@ Document::Document(Package package, const PackageLimits& limits)
   if (names_->Local(main_.document_element()) != "document" || !body) {
     throw WordError("the main document has no body");
   }
-  story_ = std::make_unique<Story>(*names_, body);
+  formatting_ = std::make_unique<Formatting>(*names_, ReadPart<StyleSheet>("/styles"),
+                                             ReadPart<Numbering>("/numbering"));
+  story_ = std::make_unique<Story>(*formatting_, body);
   settingsName_ = package_.SettingsName();
+}
+
+// The styles and the numbering are read into their own models; their trees are not kept.
+template <typename Model>
+Model Document::ReadPart(std::string_view relationship) const {
+  const std::string name = package_.MainRelatedName(relationship);
+  const PackageEntry* entry = name.empty() ? nullptr : package_.Find(name);
+  if (entry == nullptr) return Model();
+  pugi::xml_document xml;
+  Parse(xml, entry->data, name, maxXmlBytes_);
+  return Model(WordNames(xml.document_element()), xml.document_element());
 }
 
 pugi::xml_node Document::Settings() {

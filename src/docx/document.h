@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "docx/model.h"
 #include "docx/package.h"
@@ -23,6 +24,7 @@ class Document {
   Document& operator=(const Document&) = delete;
 
   const WordNames& names() const { return *names_; }
+  const Formatting& formatting() const { return *formatting_; }
   Story& story() { return *story_; }
   const Story& story() const { return *story_; }
 
@@ -34,10 +36,14 @@ class Document {
   void Write(const std::string& path);
 
  private:
+  template <typename Model>
+  Model ReadPart(std::string_view relationship) const;
+
   Package package_;
   std::string mainName_;
   pugi::xml_document main_;
   std::unique_ptr<WordNames> names_;
+  std::unique_ptr<Formatting> formatting_;
   std::unique_ptr<Story> story_;
   std::string settingsName_;
   std::optional<pugi::xml_document> settings_;

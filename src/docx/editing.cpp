@@ -97,6 +97,7 @@ class PlaceFinder : public TextVisitor {
  private:
   void Piece(pugi::xml_node pieceRun, pugi::xml_node pieceChild, int length) {
     if (run) return;
+    if (!pieceRun && target_ < count_ + length) target_ = count_ + length;  // the label
     if (target_ < count_ + length) {
       run = pieceRun;
       child = pieceChild;
@@ -114,10 +115,10 @@ InsertionPlace SplitRun(const WordNames& names, pugi::xml_node run, pugi::xml_no
                         int local) {
   if (local > 0 && names.Local(child) == "t") {
     const std::string text = child.text().get();
-    const std::string_view head = SubstringByCodePoints(text, 0, local);
+    const std::size_t head = ShownPrefixBytes(text, local);
     pugi::xml_node tail = run.insert_copy_after(child, child);
-    tail.text().set(text.substr(head.size()).c_str());
-    child.text().set(std::string(head).c_str());
+    tail.text().set(text.substr(head).c_str());
+    child.text().set(text.substr(0, head).c_str());
     for (pugi::xml_node part : {child, tail}) PreserveSpace(part);
     child = tail;
   }
@@ -216,9 +217,10 @@ void ApplyNormalStyle(const WordNames& names, pugi::xml_node paragraph) {
   if (pugi::xml_node style = names.Child(properties, "pStyle")) properties.remove_child(style);
 }
 
-InsertionPlace PlaceAt(const WordNames& names, pugi::xml_node paragraph, int offset) {
+InsertionPlace PlaceAt(const Formatting& formatting, pugi::xml_node paragraph, int offset) {
+  const WordNames& names = formatting.names();
   PlaceFinder finder(offset);
-  VisitParagraph(names, paragraph, finder);
+  VisitParagraph(formatting, paragraph, finder);
   if (finder.run) return SplitRun(names, finder.run, finder.child, finder.local);
   if (finder.lastRun) return {finder.lastRun.parent(), finder.lastRun.next_sibling()};
   return {paragraph, pugi::xml_node()};
@@ -235,8 +237,9 @@ pugi::xml_node InsertRun(const WordNames& names, const InsertionPlace& place, st
   return run;
 }
 
-pugi::xml_node SplitParagraph(const WordNames& names, pugi::xml_node paragraph, int offset) {
-  const InsertionPlace place = PlaceAt(names, paragraph, offset);
+pugi::xml_node SplitParagraph(const Formatting& formatting, pugi::xml_node paragraph, int offset) {
+  const WordNames& names = formatting.names();
+  const InsertionPlace place = PlaceAt(formatting, paragraph, offset);
   // The split point among the paragraph's own children; a wrapper that holds it stays whole.
   pugi::xml_node split = place.before;
   if (place.parent != paragraph) {

@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "docx/styles.h"
 #include "docx/xml.h"
 
 namespace kv::word::docx {
@@ -29,14 +30,15 @@ struct InsertionPlace {
   pugi::xml_node before;
 };
 
-// The place of character `offset` of the paragraph; splits the run that holds it.
-InsertionPlace PlaceAt(const WordNames& names, pugi::xml_node paragraph, int offset);
+// The place of character `offset` of the paragraph as it reads (a place inside its list
+// label is the start of its text); splits the run that holds it.
+InsertionPlace PlaceAt(const Formatting& formatting, pugi::xml_node paragraph, int offset);
 // Inserts a run with `text` (tabs become w:tab); returns it.
 pugi::xml_node InsertRun(const WordNames& names, const InsertionPlace& place, std::string_view text,
                          bool noProofing);
 // Splits the paragraph at character `offset`: a new paragraph before it takes the text
 // before the offset and a copy of its paragraph properties. Returns the new paragraph.
-pugi::xml_node SplitParagraph(const WordNames& names, pugi::xml_node paragraph, int offset);
+pugi::xml_node SplitParagraph(const Formatting& formatting, pugi::xml_node paragraph, int offset);
 // A new empty paragraph before `block` (a table at the top of the story).
 pugi::xml_node InsertParagraphBefore(const WordNames& names, pugi::xml_node block);
 

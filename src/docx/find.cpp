@@ -10,7 +10,13 @@ namespace kv::word::docx {
 namespace {
 
 bool IsWhite(char32_t c) {
-  return c == U' ' || c == U'\t' || c == U'\u00A0';
+  return c == U' ' || c == U'\t' || c == U'\u00A0' || c == U'\u202F' || c == U'\u2009' ||
+         c == U'\u2007';
+}
+
+// The non-breaking hyphens read as the hyphen they show.
+char32_t AsShown(char32_t c) {
+  return c == U'\x1E' || c == U'\u2011' ? U'-' : c;
 }
 
 }  // namespace
@@ -51,9 +57,8 @@ int FindPattern::MatchAt(const std::u32string& text, std::size_t at, std::size_t
 std::optional<FindPattern::Match> FindPattern::Search(std::string_view line, int from) const {
   if (tokens_.empty()) return std::nullopt;
   std::u32string text = DecodeUtf8(line);
-  if (!matchCase_) {
-    for (char32_t& c : text) c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
-  }
+  for (char32_t& c : text)
+    c = matchCase_ ? AsShown(c) : u_foldCase(AsShown(c), U_FOLD_CASE_DEFAULT);
   for (std::size_t at = static_cast<std::size_t>(std::max(from, 0)); at < text.size(); ++at) {
     const int length = MatchAt(text, at, 0);
     if (length > 0) return Match{static_cast<int>(at), length};

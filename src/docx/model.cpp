@@ -46,17 +46,18 @@ class LineCollector : public TextVisitor {
 
 }  // namespace
 
-std::vector<Line> ParagraphLines(const WordNames& names, pugi::xml_node paragraph, long start,
+std::vector<Line> ParagraphLines(const Formatting& formatting, pugi::xml_node paragraph, long start,
                                  const Line& context) {
   LineCollector collector(paragraph, start, context);
-  if (paragraph) VisitParagraph(names, paragraph, collector);
+  if (paragraph) VisitParagraph(formatting, paragraph, collector);
   return collector.Take();
 }
 
 // Builds lines and tables in one pass over the body.
 class StoryBuilder {
  public:
-  explicit StoryBuilder(Story& story) : story_(story), names_(story.names_) {}
+  explicit StoryBuilder(Story& story)
+      : story_(story), formatting_(story.formatting_), names_(formatting_.names()) {}
 
   void Blocks(pugi::xml_node parent, const Line& context) {
     const NestingGuard guard(depth_);
@@ -80,9 +81,19 @@ class StoryBuilder {
   long NextStart() const { return story_.lines_.empty() ? 0 : story_.lines_.back().end(); }
 
   void AddParagraph(pugi::xml_node paragraph, const Line& context) {
-    for (Line& line : ParagraphLines(names_, paragraph, NextStart(), context)) {
-      story_.lines_.push_back(std::move(line));
+    if (paragraph) formatting_.Number(paragraph);
+    std::vector<Line> lines = ParagraphLines(formatting_, paragraph, NextStart(), context);
+    // An empty paragraph whose mark is hidden is not there for the reader.
+    if (paragraph && lines.size() == 1 && lines.front().length == 0 &&
+        formatting_.MarkLook(paragraph, formatting_.ParagraphStyle(paragraph)).hidden) {
+      return;
     }
+    for (Line& line : lines) story_.lines_.push_back(std::move(line));
+  }
+
+  // A row deleted with its change tracked is gone once the change is accepted.
+  bool IsDeletedRow(pugi::xml_node tr) const {
+    return static_cast<bool>(names_.Child(names_.Child(tr, "trPr"), "del"));
   }
 
   // Rows and cells may sit inside content controls and custom XML.
@@ -105,7 +116,9 @@ class StoryBuilder {
     const int id = static_cast<int>(story_.tables_.size()) + 1;
     story_.tables_.push_back(TableModel{node, {Count(), Count()}, {}, 0});
     std::vector<RowModel> rows;
-    Children(node, "tr", [&](pugi::xml_node tr) { rows.push_back(Row(tr, id, rows.size())); });
+    Children(node, "tr", [&](pugi::xml_node tr) {
+      if (!IsDeletedRow(tr)) rows.push_back(Row(tr, id, rows.size()));
+    });
     TableModel& table = story_.tables_[static_cast<std::size_t>(id) - 1];
     for (const RowModel& row : rows) {
       table.columns = std::max(table.columns, static_cast<int>(row.cells.size()));
@@ -135,11 +148,12 @@ class StoryBuilder {
   std::size_t Count() const { return story_.lines_.size(); }
 
   Story& story_;
+  Formatting& formatting_;
   const WordNames& names_;
   int depth_ = 0;
 };
 
-Story::Story(const WordNames& names, pugi::xml_node body) : names_(names) {
+Story::Story(Formatting& formatting, pugi::xml_node body) : formatting_(formatting) {
   StoryBuilder(*this).Blocks(body, Line{});
 }
 
@@ -185,7 +199,7 @@ void Story::Splice(LineRange replaced, const std::vector<pugi::xml_node>& paragr
   const long oldEnd = replaced.empty() ? start : lines_[replaced.end - 1].end();
   std::vector<Line> fresh;
   for (pugi::xml_node paragraph : paragraphs) {
-    for (Line& line : docx::ParagraphLines(names_, paragraph, start, context)) {
+    for (Line& line : docx::ParagraphLines(formatting_, paragraph, start, context)) {
       start = line.end();
       fresh.push_back(std::move(line));
     }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "docx/styles.h"
 #include "docx/xml.h"
 
 namespace kv::word::docx {
@@ -52,7 +53,8 @@ struct TableModel {
 
 class Story {
  public:
-  Story(const WordNames& names, pugi::xml_node body);
+  // Numbers the paragraphs of `formatting`'s lists as it reads them.
+  Story(Formatting& formatting, pugi::xml_node body);
 
   const std::vector<Line>& lines() const { return lines_; }
   const TableModel& table(int id) const;  // throws WordError for an unknown id
@@ -74,13 +76,13 @@ class Story {
 
  private:
   friend class StoryBuilder;
-  const WordNames& names_;
+  Formatting& formatting_;
   std::vector<Line> lines_;
   std::vector<TableModel> tables_;
 };
 
 // The lines of one paragraph, starting at `start`, with `context`'s table, row and cell.
-std::vector<Line> ParagraphLines(const WordNames& names, pugi::xml_node paragraph, long start,
+std::vector<Line> ParagraphLines(const Formatting& formatting, pugi::xml_node paragraph, long start,
                                  const Line& context);
 
 }  // namespace kv::word::docx

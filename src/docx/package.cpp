@@ -34,15 +34,7 @@ struct FileCloser {
 
 // An OLE compound file in place of a zip: an encrypted package or an old binary file.
 [[noreturn]] void FailCompoundFile(std::string_view bytes) {
-  constexpr char16_t kStream[] = u"EncryptedPackage";
-  std::string utf16;
-  for (char16_t c : std::u16string_view(kStream)) {
-    utf16 += static_cast<char>(c & 0xFF);
-    utf16 += static_cast<char>(c >> 8);
-  }
-  if (bytes.substr(0, 1 << 20).find(utf16) != std::string::npos) {
-    Fail("the document is encrypted (password protected)");
-  }
+  if (IsEncryptedPackage(bytes)) Fail("the document is encrypted (password protected)");
   Fail("not a .docx package (an old binary word-processor file?)");
 }
 
@@ -54,7 +46,7 @@ struct FileCloser {
 
 // The archive reads the caller's bytes in place; they must outlive it.
 Archive OpenArchive(std::string_view bytes) {
-  if (bytes.starts_with(kCompoundSignature)) FailCompoundFile(bytes);
+  if (IsCompoundFile(bytes)) FailCompoundFile(bytes);
   zip_error_t error;
   zip_error_init(&error);
   zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
@@ -159,6 +151,20 @@ std::string SourceBytes(zip_source_t* source) {
 
 }  // namespace
 
+bool IsCompoundFile(std::string_view bytes) {
+  return bytes.starts_with(kCompoundSignature);
+}
+
+bool IsEncryptedPackage(std::string_view bytes) {
+  constexpr char16_t kStream[] = u"EncryptedPackage";
+  std::string utf16;
+  for (char16_t c : std::u16string_view(kStream)) {
+    utf16 += static_cast<char>(c & 0xFF);
+    utf16 += static_cast<char>(c >> 8);
+  }
+  return IsCompoundFile(bytes) && bytes.substr(0, 1 << 20).find(utf16) != std::string::npos;
+}
+
 std::string SizeText(std::uint64_t bytes) {
   if (bytes < (1u << 20)) return std::to_string(bytes) + " bytes";
   return std::to_string(bytes >> 20) + " MiB";
@@ -235,9 +241,13 @@ std::string Package::MainDocumentName() const {
 }
 
 std::string Package::SettingsName() const {
+  return MainRelatedName(kSettingsType);
+}
+
+std::string Package::MainRelatedName(std::string_view typeSuffix) const {
   const std::string main = MainDocumentName();
   const PackageEntry* rels = Find(RelsNameOf(main));
-  std::string target = rels ? RelationshipTarget(rels->data, kSettingsType) : "";
+  std::string target = rels ? RelationshipTarget(rels->data, typeSuffix) : "";
   return target.empty() ? "" : ResolveTarget(main, target);
 }
 

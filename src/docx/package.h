@@ -15,6 +15,11 @@ struct PackageLimits {
   std::size_t maxXmlBytes = 32u << 20;         // a part parsed into a tree
 };
 
+// An OLE compound file (a Word 97-2003 document, or an encrypted package).
+bool IsCompoundFile(std::string_view bytes);
+// An OLE compound file that holds an encrypted (password-protected) package.
+bool IsEncryptedPackage(std::string_view bytes);
+
 // "16 MiB", or "100 bytes" below a mebibyte: sizes in the reasons of a refusal.
 std::string SizeText(std::uint64_t bytes);
 
@@ -40,6 +45,9 @@ class Package {
   // Part names resolved through the relationships ("word/document.xml" as a rule).
   std::string MainDocumentName() const;
   std::string SettingsName() const;  // "" when the document has no settings part
+  // The part the main document relates to with a relationship type ending in
+  // `typeSuffix` ("/styles", "/numbering"); "" when it has none.
+  std::string MainRelatedName(std::string_view typeSuffix) const;
 
  private:
   std::vector<PackageEntry> entries_;

@@ -274,9 +274,13 @@ DocumentRun ValidateDocument(const CommandLine& options, const Terminal& termina
   const bool hushed = options.quiet && !options.file.empty();
   auto frontend = ChooseFrontend(options, terminal.surroundings, std::cin, hushed ? nowhere : err);
   validate::RunContext ctx(log, *frontend);
-  ctx.Document.CreateWordApp = [&converter, &control] {
-    return word::CreateWordProcessor(
-        {.Interrupted = [&control] { return control.stop() != 0; }, .Converter = converter});
+  const auto note = [&err, quiet = options.quiet](const std::string& text) {
+    if (!quiet) err << "kv: " << text << std::endl;
+  };
+  ctx.Document.CreateWordApp = [&converter, &control, &note] {
+    return word::CreateWordProcessor({.Interrupted = [&control] { return control.stop() != 0; },
+                                      .Converter = converter,
+                                      .Note = note});
   };
   RunOptions runOptions;
   runOptions.StopSignal = control.stop;

@@ -11,22 +11,26 @@ namespace kv::word {
 
 namespace {
 
-constexpr char32_t kNoBreakSpace = 0x00A0;
+// The blanks above code 32: the no-break space and the narrow spaces that typography
+// groups thousands with (narrow no-break, thin and figure space).
+bool IsWideBlank(char32_t c) {
+  return c == 0x00A0 || c == 0x202F || c == 0x2009 || c == 0x2007;
+}
 
 bool IsGroupingMark(char32_t c) {
   return c == U',' || c == U'.' || c <= 32;
 }
 
 // Plain decimal text: an optional sign, digits and at most one decimal point, at least
-// one digit. No-break spaces in the whole part count as thousands grouping, as in the
-// number formats that group with them. Exponents, "inf" and the like are not numbers here.
+// one digit. No-break and narrow spaces in the whole part count as thousands grouping, as
+// in the number formats that group with them. Exponents, "inf" and the like are not numbers here.
 std::optional<double> ParsePlainDecimal(const std::u32string& text, char32_t decimalPoint) {
   std::string ascii;
   bool seenPoint = false;
   bool seenDigit = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t c = text[i];
-    if (c == kNoBreakSpace && seenDigit && !seenPoint) continue;
+    if (IsWideBlank(c) && seenDigit && !seenPoint) continue;
     if ((c == U'-' || c == U'+') && i == 0) {
       if (c == U'-') ascii += '-';
     } else if (c >= U'0' && c <= U'9') {
@@ -63,7 +67,7 @@ Integer TextToInteger(const std::string& cellText) {
 }  // namespace
 
 bool IsBlank(char32_t c) {
-  return c <= 32 || c == kNoBreakSpace;
+  return c <= 32 || IsWideBlank(c);
 }
 
 bool IsDash(char32_t c) {

@@ -8,7 +8,8 @@
 
 namespace kv::word {
 
-// A blank: code 32 or less, or the no-break space.
+// A blank: code 32 or less, the no-break space, or a narrow space (U+202F, U+2009,
+// U+2007).
 bool IsBlank(char32_t c);
 // A dash: the non-breaking hyphen (code 30, or U+2011), the en dash or the em dash.
 bool IsDash(char32_t c);

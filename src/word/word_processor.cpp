@@ -10,7 +10,7 @@ std::unique_ptr<WordApplication> CreateWordProcessor(const EngineOptions& option
   if (!converter) {
     converter = MakeCommandLineConverter({options.ConversionTimeLimit, options.Interrupted});
   }
-  return WithDocConversion(CreateDocxApplication(), std::move(converter));
+  return WithDocConversion(CreateDocxApplication(), std::move(converter), options.Note);
 }
 
 }  // namespace kv::word

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "convert/converter.h"
 #include "word/word_application.h"
@@ -19,6 +20,9 @@ struct EngineOptions {
   // Shared by the runs of a batch; when empty, each conversion starts its own LibreOffice
   // under the time limit and interruption above.
   std::shared_ptr<DocumentConverter> Converter = {};
+  // Hears, in one line, of a document read as other than its name says (a Word 97-2003
+  // document named .docx).
+  std::function<void(const std::string&)> Note = {};
 };
 
 std::unique_ptr<WordApplication> CreateWordProcessor(const EngineOptions& options = {});

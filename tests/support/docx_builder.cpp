@@ -69,7 +69,7 @@ std::string StyleXml(const std::string& id, const std::string& name, const std::
 
 // Times New Roman 11 pt text; a centred title; numbered headings in bold, kept with what
 // follows them.
-std::string Styles() {
+std::string Styles(const std::string& extra) {
   std::string xml =
       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
       "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
@@ -92,7 +92,7 @@ std::string Styles() {
             std::to_string(level - 1) + "\"/>",
         looks[level - 1]);
   }
-  return xml + "</w:styles>";
+  return xml + extra + "</w:styles>";
 }
 
 // A4 pages; a landscape page turns the portrait one with margins of its own.
@@ -244,6 +244,21 @@ DocxBuilder& DocxBuilder::Table(const TableSpec& table) {
   return *this;
 }
 
+DocxBuilder& DocxBuilder::Style(const std::string& styleXml) {
+  styles_ += styleXml;
+  return *this;
+}
+
+DocxBuilder& DocxBuilder::Numbering(const std::string& definitions) {
+  numbering_ += definitions;
+  return *this;
+}
+
+DocxBuilder& DocxBuilder::Edit(std::function<void(std::string&)> edit) {
+  edits_.push_back(std::move(edit));
+  return *this;
+}
+
 DocxBuilder& DocxBuilder::Section(bool landscape) {
   if (landscape == landscape_) return *this;
   // The paragraph that closes a section carries its properties.
@@ -260,20 +275,31 @@ std::string DocxBuilder::DocumentXml() const {
   for (const auto& block : blocks_) xml += block;
   // The body always ends with a paragraph, as the word processor writes it.
   if (!blocks_.empty() && blocks_.back().starts_with("<w:tbl")) xml += "<w:p/>";
-  return xml + SectionXml(landscape_) + "</w:body></w:document>";
+  xml += SectionXml(landscape_) + "</w:body></w:document>";
+  for (const auto& edit : edits_) edit(xml);
+  return xml;
 }
 
 void DocxBuilder::Save(const std::string& path) const {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) throw std::runtime_error("cannot create " + path);
-  const std::string document = DocumentXml(), styles = Styles();
+  const std::string document = DocumentXml(), styles = Styles(styles_);
+  const std::string numbering =
+      std::string("<w:numbering ") + kWordNs + ">" + numbering_ + "</w:numbering>";
+  std::string rels = kDocumentRels;
+  if (!numbering_.empty()) {
+    rels.insert(rels.rfind("</Relationships>"),
+                "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/"
+                "officeDocument/2006/relationships/numbering\" Target=\"numbering.xml\"/>");
+  }
   try {
     AddEntry(archive, "[Content_Types].xml", kContentTypes);
     AddEntry(archive, "_rels/.rels", kPackageRels);
     AddEntry(archive, "word/document.xml", document);
-    AddEntry(archive, "word/_rels/document.xml.rels", kDocumentRels);
+    AddEntry(archive, "word/_rels/document.xml.rels", rels);
     AddEntry(archive, "word/styles.xml", styles);
+    if (!numbering_.empty()) AddEntry(archive, "word/numbering.xml", numbering);
     AddEntry(archive, "word/settings.xml", kSettings);
   } catch (...) {
     zip_discard(archive);

@@ -3,6 +3,7 @@
 // available where a test needs them.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,14 @@ class DocxBuilder {
   // on landscape or portrait A4 pages.
   DocxBuilder& Section(bool landscape);
 
+  // A w:style element added to the styles part.
+  DocxBuilder& Style(const std::string& styleXml);
+  // A numbering part of these w:abstractNum and w:num elements.
+  DocxBuilder& Numbering(const std::string& definitions);
+  // Changes the document's XML when it is written: for what plain text cannot say (run
+  // properties, a row's tracked deletion).
+  DocxBuilder& Edit(std::function<void(std::string&)> edit);
+
   std::string DocumentXml() const;
   // Writes a complete package: content types, relationships, document, styles (Normal,
   // Title, Heading1 to Heading3), settings.
@@ -44,6 +53,8 @@ class DocxBuilder {
 
  private:
   std::vector<std::string> blocks_;  // body blocks as XML, in order
+  std::string styles_, numbering_;
+  std::vector<std::function<void(std::string&)>> edits_;
   bool landscape_ = false;
 };
 

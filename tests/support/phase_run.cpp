@@ -13,13 +13,6 @@
 namespace kv::testing {
 namespace {
 
-std::vector<std::string> Lines(const report::msg_handler& list) {
-  std::vector<std::string> lines;
-  for (int k = 1; k <= list.Count(); ++k)
-    lines.push_back(list.Message(static_cast<std::int16_t>(k)));
-  return lines;
-}
-
 pugi::xml_node Nth(pugi::xml_node parent, const char* name, int n) {
   for (auto child : parent.children(name)) {
     if (--n == 0) return child;
@@ -28,6 +21,13 @@ pugi::xml_node Nth(pugi::xml_node parent, const char* name, int n) {
 }
 
 }  // namespace
+
+Strings MessageLines(const report::msg_handler& list) {
+  Strings lines;
+  for (int k = 1; k <= list.Count(); ++k)
+    lines.push_back(list.Message(static_cast<std::int16_t>(k)));
+  return lines;
+}
 
 PhaseRun::PhaseRun(bool russian, bool grantAnswer) : frontend("", grantAnswer), ctx(log, frontend) {
   log.OpenLog(dir / "kv.log");
@@ -48,13 +48,13 @@ bool PhaseRun::Open(const WorkPlanDocument& plan) {
 }
 
 std::vector<std::string> PhaseRun::Errors() const {
-  return Lines(ctx.Messages.ErrorList);
+  return MessageLines(ctx.Messages.ErrorList);
 }
 std::vector<std::string> PhaseRun::Warnings() const {
-  return Lines(ctx.Messages.WarningList);
+  return MessageLines(ctx.Messages.WarningList);
 }
 std::vector<std::string> PhaseRun::Info() const {
-  return Lines(ctx.Messages.InfoList);
+  return MessageLines(ctx.Messages.InfoList);
 }
 Marks PhaseRun::MarkedCells(int tableOffset) const {
   Marks marks;

@@ -29,6 +29,9 @@ constexpr int kRed = 6, kYellow = 7, kGreen = 11;
 inline const std::string kUnreadable = "Unrecognizable or misplaced text in cells";
 inline const std::string kValues = "Incorrect values in cells";
 
+// The messages of a list in order.
+Strings MessageLines(const report::msg_handler& list);
+
 class PhaseRun {
  public:
   explicit PhaseRun(bool russian = false, bool grantAnswer = false);

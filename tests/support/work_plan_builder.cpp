@@ -620,7 +620,8 @@ void WorkPlanDocument::EndAfter(const std::string& id) {
   sections.resize(IndexOf(id) + 1);
 }
 
-void WorkPlanDocument::Save(const std::string& path) const {
+void WorkPlanDocument::Save(const std::string& path,
+                            const std::function<void(DocxBuilder&)>& finish) const {
   DocxBuilder docx;
   for (const auto& section : sections) {
     docx.Section(NeedsLandscape(section));
@@ -637,6 +638,7 @@ void WorkPlanDocument::Save(const std::string& path) const {
       docx.Table(table);
     }
   }
+  if (finish) finish(docx);
   docx.Save(path);
 }
 

@@ -5,8 +5,11 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "support/docx_builder.h"
 
 namespace kv::testing {
 
@@ -109,7 +112,10 @@ class WorkPlanDocument {
 
   void Remove(const std::string& id);
   void EndAfter(const std::string& id);  // drops the sections after it
-  void Save(const std::string& path) const;
+  // `finish` may add to the package (styles, numbering, XML replacements) before it is
+  // written.
+  void Save(const std::string& path,
+            const std::function<void(DocxBuilder&)>& finish = nullptr) const;
 
  private:
   std::size_t IndexOf(const std::string& id) const;
