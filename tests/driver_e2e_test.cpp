@@ -674,7 +674,8 @@ TEST_F(DriverEndToEnd, DocumentThatCannotBeOpenedShowsTheErrorBoxAloneAndSaysWhy
       {"1234-wr.docx", "PK not a word document", "not a valid zip package: Not a zip archive"},
       {"1234-we.docx", "", "the file is empty"},
       {"1234-we.docx", bareAmpersand,
-       "malformed XML in word/document.xml: an \"&\" that starts no reference at line 2, column 278"},
+       "malformed XML in word/document.xml: an \"&\" that starts no reference at line 2, column "
+       "278"},
       {"1234-we.docx", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "fifo", "not a regular file but a FIFO"},
       {"1234-we.doc", "", "the file is empty"},

@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
     for (int k = 0; k < clients; ++k) {
       threads.emplace_back([&] {
         httplib::Client client("127.0.0.1", port);
-        const httplib::MultipartFormDataItems form{{"plan", plan, name, "application/octet-stream"}};
+        const httplib::MultipartFormDataItems form{
+            {"plan", plan, name, "application/octet-stream"}};
         while (std::chrono::steady_clock::now() - start < duration) {
           const auto result = client.Post("/api/validate", form);
           ++(result && result->status == 200 ? answered : failed);
