@@ -145,24 +145,30 @@ TEST_F(SofficeTest, FailuresGiveTheirReasonAndLeaveNothingBehind) {
 }
 
 // One converter for several documents: a LibreOffice that hangs while starting is killed
-// at the time limit, one that crashed is replaced, and the last is ended with the converter.
-TEST_F(SofficeTest, TheWarmConverterOutlivesAHangAndACrashAndLeavesNothingBehind) {
+// at the time limit and the documents after it fail at once with the same reason; on a
+// converter that did not time out, one that crashed is replaced, and the last is ended
+// with the converter.
+TEST_F(SofficeTest, TheWarmConverterOutlivesACrashGivesUpAfterAHangAndLeavesNothingBehind) {
   const std::string input = SmallDocx("plan.docx");
   const std::string before = ReadFileBytes(input);
-  auto converter = kv::word::MakeDocumentConverter({15s});
+  const std::string timedOut = "LibreOffice did not finish within 15 s and was stopped";
   {
+    auto hung = kv::word::MakeDocumentConverter({15s});
     ScopedEnv path("PATH", FakeSoffice("echo $$ > \"$here/pid\"\nsleep 300"));
-    EXPECT_EQ(converter->Convert(input, "doc", work.path().string()).reason,
-              "LibreOffice did not finish within 15 s and was stopped");
+    EXPECT_EQ(hung->Convert(input, "doc", work.path().string()).reason, timedOut);
     EXPECT_TRUE(Gone(FirstLine(work / "bin/pid")));
+    fs::remove(work / "bin/pid");
+    EXPECT_EQ(hung->Convert(input, "doc", work.path().string()).reason, timedOut);
+    EXPECT_FALSE(fs::exists(work / "bin/pid")) << "no LibreOffice started after the hang";
     EXPECT_TRUE(TempIsEmpty());
   }
+  auto converter = kv::word::MakeDocumentConverter({15s});
   for (const bool crash : {false, true}) {
     for (pid_t pid : crash ? ProcessesMentioning(temp.path().string()) : std::vector<pid_t>{}) {
       kill(pid, SIGKILL);
       ASSERT_TRUE(Gone(std::to_string(pid)));
     }
-    SCOPED_TRACE(crash ? "after a crash" : "after a hang");
+    SCOPED_TRACE(crash ? "after a crash" : "first conversion");
     const auto result = converter->Convert(input, "doc", work.path().string());
     ASSERT_TRUE(result.ok) << result.reason;
     EXPECT_EQ(ReadFileBytes(result.output).substr(0, 4), "\xD0\xCF\x11\xE0");
