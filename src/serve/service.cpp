@@ -134,7 +134,7 @@ class Service {
     std::cout << "kv serve: listening on http://" << options_.host << ":" << port << "/"
               << std::endl;
     const int signal = AwaitStopSignal();
-    std::cerr << "kv serve: stopping (SIG" << sigabbrev_np(signal) << ")" << std::endl;
+    Say("kv serve: stopping (SIG" + std::string(sigabbrev_np(signal)) + ")\n");
     signal_ = signal;
     deadline_ = (Clock::now() + kGrace).time_since_epoch().count();
     AllowForcedStop();
@@ -360,8 +360,14 @@ class Service {
     std::ostringstream line;
     line << req.remote_addr << " - - [" << LogTime() << "] \"" << req.method << " " << req.path
          << " " << req.version << "\" " << res.status << " " << res.body.size() << "\n";
+    Say(line.str());
+  }
+
+  // Whole lines on standard error: requests still being answered log while the service
+  // says it stops.
+  void Say(const std::string& line) {
     std::lock_guard lock(logMutex_);
-    std::cerr << line.str() << std::flush;
+    std::cerr << line << std::flush;
   }
 
   const run::ServeOptions options_;
