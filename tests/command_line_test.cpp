@@ -14,24 +14,20 @@ namespace {
 const std::string kFile = "/p/1234-we.doc", kQuestion = "Is this a Project Development Grant?";
 
 TEST(ChooseFrontend, OnATerminalTheGrantQuestionIsAskedUnlessAnswered) {
-  const struct {
-    CommandLine options;
-    std::string input, expectedFile;
-    bool expectedAnswer, questionPrinted;
-  } cases[] = {
-      {{.grantAnswer = true, .file = kFile}, "n\n", kFile, true, false},
-      {{.file = kFile}, "y\n", kFile, true, true},
-      {{.grantAnswer = false}, "\ny\n", "", false, false},
-      {{}, "\nn\n", "", false, true},
-  };
-  for (const auto& c : cases) {
-    std::istringstream in(c.input);
+  // The options, the answers typed, the file chosen, the grant answer, whether it was asked.
+  for (const auto& c :
+       {std::tuple{CommandLine{.grantAnswer = true, .file = kFile}, "n\n", kFile, true, false},
+        {CommandLine{.file = kFile}, "y\n", kFile, true, true},
+        {CommandLine{.grantAnswer = false}, "\ny\n", "", false, false},
+        {CommandLine{}, "\nn\n", "", false, true}}) {
+    const auto& [options, input, expectedFile, expectedAnswer, questionPrinted] = c;
+    std::istringstream in(input);
     std::ostringstream err;
-    auto frontend = ChooseFrontend(c.options, {false, true}, in, err);
+    auto frontend = ChooseFrontend(options, {false, true}, in, err);
     EXPECT_EQ(frontend->ChooseOpenFile("", "", "MS Word document|*.doc", "doc", "Validate"),
-              c.expectedFile);
-    EXPECT_EQ(frontend->AskYesNo(kQuestion, "Duration<9 months"), c.expectedAnswer) << c.input;
-    EXPECT_EQ(err.str().find(kQuestion) != std::string::npos, c.questionPrinted) << c.input;
+              expectedFile);
+    EXPECT_EQ(frontend->AskYesNo(kQuestion, "Duration<9 months"), expectedAnswer) << input;
+    EXPECT_EQ(err.str().find(kQuestion) != std::string::npos, questionPrinted) << input;
   }
 }
 

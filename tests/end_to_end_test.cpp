@@ -12,6 +12,7 @@
 #include <map>
 #include <pugixml.hpp>
 #include <regex>
+#include <set>
 #include <sstream>
 
 #include "support/docx_builder.h"
@@ -195,10 +196,9 @@ std::string Section(const std::string& title, const std::string& body) {
 
 // The log with plain line ends; a line not ended by CR LF is said.
 std::string LogText(const std::string& log) {
-  const auto crlf = std::regex_replace(log, std::regex("\r\n"), "\n");
-  return crlf.find('\r') == std::string::npos && (log.empty() || log.ends_with("\r\n"))
-             ? crlf
-             : crlf + "(not every line ended by CR LF)\n";
+  const auto plain = std::regex_replace(log, std::regex("\r\n"), "\n");
+  const bool crlf = plain.size() + std::count(plain.begin(), plain.end(), '\n') == log.size();
+  return plain + (crlf && (log.empty() || log.ends_with('\n')) ? "" : "(not ended by CR LF)\n");
 }
 
 // `written` holds the plans as the case wrote them, before its shell commands.
@@ -294,10 +294,9 @@ TEST_P(GoldenRun, MatchesItsGoldenFile) {
   }
 }
 
-std::vector<std::string> CaseNames() {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(kRuns)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
+std::set<std::string> CaseNames() {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(kRuns)) names.insert(entry.path().filename());
   return names;
 }
 
