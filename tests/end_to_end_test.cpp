@@ -8,12 +8,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <pugixml.hpp>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 
 #include "support/docx_builder.h"
 #include "support/kv_runner.h"
@@ -65,9 +65,10 @@ WorkPlan CleanPlan(const std::vector<std::vector<std::string>>& words) {
 
 WorkPlanDocument BuiltPlan(const std::string& preset,
                            const std::vector<std::vector<std::string>>& words) {
-  auto doc = preset == "clean"           ? BuildWorkPlan(CleanPlan(words))
-             : preset == "cost-mistakes" ? PlanWithCostMistakes()
-                                         : PlanWithPersonnelMistakes();
+  auto doc = preset == "clean"                ? BuildWorkPlan(CleanPlan(words))
+             : preset == "cost-mistakes"      ? PlanWithCostMistakes()
+             : preset == "personnel-mistakes" ? PlanWithPersonnelMistakes()
+                                              : throw std::invalid_argument("no plan " + preset);
   for (const auto& f : words) {
     if (f[0] != "cell") continue;
     const int row = std::stoi(f.at(2)), nth = std::stoi(f.at(4));
