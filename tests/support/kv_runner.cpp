@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <pugixml.hpp>
+#include <sstream>
 
 #include "support/phase_run.h"
 #include "support/temp_dir.h"
@@ -69,17 +70,11 @@ KvRun RunKv(const KvInvocation& invocation) {
 }
 
 std::vector<std::string> LogLines(const std::string& workingFolder) {
-  const std::string log = ReadFileBytes(workingFolder + "/kv.log");
+  std::istringstream log(ReadFileBytes(workingFolder + "/kv.log"));
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < log.size()) {
-    const auto end = log.find('\n', start);
-    if (end == std::string::npos || end == start || log[end - 1] != '\r') {
-      ADD_FAILURE() << "kv.log line without CR LF at byte " << start;
-      break;
-    }
-    lines.push_back(log.substr(start, end - 1 - start));
-    start = end + 1;
+  for (std::string line; std::getline(log, line); lines.push_back(line)) {
+    if (!line.ends_with('\r')) ADD_FAILURE() << "kv.log line without CR LF: " << line;
+    if (line.ends_with('\r')) line.pop_back();
   }
   return lines;
 }
