@@ -19,6 +19,12 @@ char32_t AsShown(char32_t c) {
   return c == U'\x1E' || c == U'\u2011' ? U'-' : c;
 }
 
+// Full case folding; ASCII letters fold to their lower case without asking ICU.
+char32_t Folded(char32_t c) {
+  if (c < 0x80) return c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c;
+  return static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT));
+}
+
 }  // namespace
 
 FindPattern::FindPattern(std::string_view pattern, bool matchCase) : matchCase_(matchCase) {
@@ -31,7 +37,7 @@ FindPattern::FindPattern(std::string_view pattern, bool matchCase) : matchCase_(
       tokens_.push_back(U'^');
       ++i;
     } else {
-      tokens_.push_back(matchCase ? decoded[i] : u_foldCase(decoded[i], U_FOLD_CASE_DEFAULT));
+      tokens_.push_back(matchCase ? decoded[i] : Folded(decoded[i]));
     }
   }
 }
@@ -57,8 +63,7 @@ int FindPattern::MatchAt(const std::u32string& text, std::size_t at, std::size_t
 std::optional<FindPattern::Match> FindPattern::Search(std::string_view line, int from) const {
   if (tokens_.empty()) return std::nullopt;
   std::u32string text = DecodeUtf8(line);
-  for (char32_t& c : text)
-    c = matchCase_ ? AsShown(c) : u_foldCase(AsShown(c), U_FOLD_CASE_DEFAULT);
+  for (char32_t& c : text) c = matchCase_ ? AsShown(c) : Folded(AsShown(c));
   for (std::size_t at = static_cast<std::size_t>(std::max(from, 0)); at < text.size(); ++at) {
     const int length = MatchAt(text, at, 0);
     if (length > 0) return Match{static_cast<int>(at), length};

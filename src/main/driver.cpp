@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -117,6 +118,12 @@ class WorkingCopy {
     }
   }
 
+  // The copy starts as the chosen file's bytes, which takes no saving of the document: what
+  // the run changes is saved over them only when there are findings.
+  void StartFrom(const std::string& chosenPath) const {
+    Write([&] { word::ReplaceFile(path_, word::ReadRegularFile(chosenPath, UINT64_MAX)); });
+  }
+
   // The complete copy replaces whatever stands at the validated copy's name.
   void PutInPlace() {
     if (rename(path_.c_str(), target_.c_str()) != 0) Fail(std::strerror(errno));
@@ -170,12 +177,12 @@ void RemoveEarlierSummary(RunContext& ctx) {
   app.DeleteParagraphs();
 }
 
-// The document on screen at 65 percent, saved at once as the copy, proofing off.
-void PrepareCopy(RunContext& ctx, const WorkingCopy& copy) {
+// The document on screen at 65 percent, the copy begun, proofing off.
+void PrepareCopy(RunContext& ctx, const WorkingCopy& copy, const std::string& chosenPath) {
   word::SetNormalView(ctx.Document);
   WordApp(ctx).SetZoomPercentage(65);
   WordApp(ctx).SetVisible(true);
-  copy.Write([&] { WordApp(ctx).SaveAs(copy.path()); });
+  copy.StartFrom(chosenPath);
   WordApp(ctx).WholeStory();
   WordApp(ctx).SetLanguageID(word::wdNoProofing);
 }
@@ -292,7 +299,7 @@ void FinishCopy(RunContext& ctx, RunResult& result, const RunOptions& options, W
   if (HasFindings(ctx)) {
     TypeSummary(ctx);
     AnnounceConversion(options, result.ValidatedPath);
-    copy.Write([&] { WordApp(ctx).Save(); });
+    copy.Write([&] { WordApp(ctx).SaveAs(copy.path()); });
   }
   if (options.BeforeClose) options.BeforeClose(ctx);
   WordApp(ctx).SetVisible(false);
@@ -349,7 +356,7 @@ void RunValidation(RunContext& ctx, RunResult& result, const RunOptions& options
   RemoveEarlierSummary(ctx);
   WorkingCopy copy(result.ValidatedPath);
   word::RemoveLeftovers(copy.Folder(), ".kv");
-  PrepareCopy(ctx, copy);
+  PrepareCopy(ctx, copy, result.SelectedPath);
   ValidateDocument(ctx, options);
   FinishCopy(ctx, result, options, copy);
   result.Outcome = RunOutcome::Validated;

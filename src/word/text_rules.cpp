@@ -4,6 +4,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -19,6 +20,16 @@ bool IsWideBlank(char32_t c) {
 
 bool IsGroupingMark(char32_t c) {
   return c == U',' || c == U'.' || c <= 32;
+}
+
+// Most cell texts are plain ASCII, whose characters are their bytes: no decoding needed.
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool IsAscii(const std::u32string& text) {
+  return std::all_of(text.begin(), text.end(), [](char32_t c) { return c < 0x80; });
 }
 
 // Plain decimal text: an optional sign, digits and at most one decimal point, at least
@@ -79,6 +90,7 @@ bool IsOptionalHyphen(char32_t c) {
 }
 
 std::u32string ToUtf32(const std::string& text) {
+  if (IsAscii(text)) return std::u32string(text.begin(), text.end());
   icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(text);
   std::u32string result(static_cast<std::size_t>(unicode.countChar32()), U'\0');
   UErrorCode status = U_ZERO_ERROR;
@@ -88,6 +100,12 @@ std::u32string ToUtf32(const std::string& text) {
 }
 
 std::string ToUtf8(const std::u32string& text) {
+  if (IsAscii(text)) {
+    std::string ascii(text.size(), '\0');
+    std::transform(text.begin(), text.end(), ascii.begin(),
+                   [](char32_t c) { return static_cast<char>(c); });
+    return ascii;
+  }
   std::string result;
   icu::UnicodeString::fromUTF32(reinterpret_cast<const UChar32*>(text.data()),
                                 static_cast<int32_t>(text.size()))
