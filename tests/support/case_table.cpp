@@ -1,0 +1,95 @@
+#include "support/case_table.h"
+
+#include <fstream>
+#include <set>
+#include <stdexcept>
+
+namespace kv::testing {
+namespace {
+
+void AppendUtf8(std::string& out, unsigned long code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// Letters and digits of the first field, the rest runs of '_'; the line's number where
+// that is empty or taken.
+std::string NameOf(const std::string& field, int line, std::set<std::string>& taken) {
+  std::string name;
+  for (unsigned char c : field.substr(0, 60)) {
+    if (std::isalnum(c)) {
+      name += static_cast<char>(c);
+    } else if (!name.empty() && name.back() != '_') {
+      name += '_';
+    }
+  }
+  while (!name.empty() && name.back() == '_') name.pop_back();
+  if (name.empty() || !taken.insert(name).second) name += "_line" + std::to_string(line);
+  return name;
+}
+
+}  // namespace
+
+const std::string& Case::operator[](std::size_t field) const {
+  static const std::string kNone;
+  return field < fields.size() ? fields[field] : kNone;
+}
+
+std::ostream& operator<<(std::ostream& out, const Case& c) {
+  return out << c.name;
+}
+
+std::string Unescape(const std::string& field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      out += field[i];
+      continue;
+    }
+    const char c = field[++i];
+    const std::size_t digits = c == 'x' ? 2 : c == 'u' ? 4 : 0;
+    if (digits > 0) {
+      const unsigned long code = std::stoul(field.substr(i + 1, digits), nullptr, 16);
+      if (c == 'x') out += static_cast<char>(code);
+      if (c == 'u') AppendUtf8(out, code);
+      i += digits;
+      continue;
+    }
+    const std::string from = "tnrv0", to("\t\n\r\v\0", 5);
+    const auto at = from.find(c);
+    out += at == std::string::npos ? c : to[at];
+  }
+  return out;
+}
+
+std::vector<Case> ReadTable(const std::string& path) {
+  std::ifstream in(std::string(KV_SOURCE_DIR) + "/tests/" + path);
+  if (!in) throw std::runtime_error("cannot read tests/" + path);
+  std::vector<Case> cases;
+  std::set<std::string> taken;
+  std::string text;
+  for (int line = 1; std::getline(in, text); ++line) {
+    if (text.empty() || text[0] == '#') continue;
+    Case& c = cases.emplace_back();
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+      end = text.find('\t', start);
+      c.fields.push_back(Unescape(text.substr(start, end - start)));
+    }
+    c.name = NameOf(c.fields[0], line, taken);
+  }
+  return cases;
+}
+
+std::vector<Case> ReadCases(const std::string& file) {
+  return ReadTable("cases/" + file + ".tsv");
+}
+
+}  // namespace kv::testing
