@@ -20,11 +20,12 @@ void AppendUtf8(std::string& out, unsigned long code) {
   }
 }
 
-// Letters and digits of the first field, the rest runs of '_'; the line's number where
-// that is empty or taken.
-std::string NameOf(const std::string& field, int line, std::set<std::string>& taken) {
+// Letters and digits of the first two fields, the rest runs of '_'; the line's number
+// where that is empty or taken.
+std::string NameOf(const std::vector<std::string>& fields, int line, std::set<std::string>& taken) {
   std::string name;
-  for (unsigned char c : field.substr(0, 60)) {
+  const std::string text = fields[0] + (fields.size() > 1 ? " " + fields[1] : "");
+  for (unsigned char c : text.substr(0, 60)) {
     if (std::isalnum(c)) {
       name += static_cast<char>(c);
     } else if (!name.empty() && name.back() != '_') {
@@ -83,7 +84,7 @@ std::vector<Case> ReadTable(const std::string& path) {
       end = text.find('\t', start);
       c.fields.push_back(Unescape(text.substr(start, end - start)));
     }
-    c.name = NameOf(c.fields[0], line, taken);
+    c.name = NameOf(c.fields, line, taken);
   }
   return cases;
 }

@@ -12,7 +12,7 @@
 namespace kv::testing {
 
 struct Case {
-  std::string name;  // a test name made of the first field, unique in its file
+  std::string name;  // a test name made of the first two fields, unique in its file
   std::vector<std::string> fields;
   // A field not written (a line cut short) reads as "".
   const std::string& operator[](std::size_t field) const;
