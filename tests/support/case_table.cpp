@@ -1,7 +1,9 @@
 #include "support/case_table.h"
 
 #include <fstream>
+#include <iterator>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 
 namespace kv::testing {
@@ -71,9 +73,14 @@ std::string Unescape(const std::string& field) {
   return out;
 }
 
-std::vector<Case> ReadTable(const std::string& path) {
-  std::ifstream in(std::string(KV_SOURCE_DIR) + "/tests/" + path);
+std::string ReadTestFile(const std::string& path) {
+  std::ifstream in(std::string(KV_SOURCE_DIR) + "/tests/" + path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read tests/" + path);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<Case> ReadTable(const std::string& path) {
+  std::istringstream in(ReadTestFile(path));
   std::vector<Case> cases;
   std::set<std::string> taken;
   std::string text;

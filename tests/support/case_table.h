@@ -3,8 +3,6 @@
 // \\ \0, \xHH (a byte) and \uHHHH (a character, written in UTF-8) stand for what they name.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,6 +21,8 @@ std::vector<Case> ReadCases(const std::string& file);
 // A file under tests/ (PATH relative to it) as a list of unescaped tab-separated lines.
 std::vector<Case> ReadTable(const std::string& path);
 std::string Unescape(const std::string& field);
+// The bytes of a file under tests/ (PATH relative to it); throws when it cannot be read.
+std::string ReadTestFile(const std::string& path);
 
 }  // namespace kv::testing
 
