@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <stdexcept>
 
 #include "report/run_log.h"
+#include "support/case_table.h"
 #include "support/docx_builder.h"
 #include "text/catalogue.h"
 #include "word/text_rules.h"
@@ -22,21 +24,15 @@ text::TextCatalogue CatalogueFor(bool russian) {
   return catalogue;
 }
 
-// The captions of personnel categories I to IV and the column names of their tables
-// (in Field order), English and Russian.
-const std::array<std::string, 4> kCaptions[] = {
-    {"Category I (Weapon scientific and technical personnel)",
-     "Category II (Other scientific and technical personnel)",
-     "Category III (Supporting personnel)",
-     "Category IV (Personnel, who will spend less than 22 days per year on the project)"},
-    {"Категория I (Оружейные ученые и специалисты)", "Категория II (Другие ученые и специалисты)",
-     "Категория III (Вспомогательный персонал)",
-     "Категория IV (Персонал с долей участия менее 10%)"}};
-const std::array<std::string, 9> kColumnNames[] = {
-    {"Persons", "Name", "Year of birth", "Degree", "Weapon expertise code", "Function in project",
-     "Daily rate", "Days", "Amount"},
-    {"Число лиц", "ФИО", "Год рождения", "Степень", "Код оружейной деятельности", "Роль в проекте",
-     "Дневная ставка", "Дни", "Сумма"}};
+// The texts of plan_texts.tsv in the plan's language, with the catalogue's as "@Name".
+std::map<std::string, std::string> PlanTexts(bool russian) {
+  std::map<std::string, std::string> texts;
+  for (const Case& row : ReadTable("data/plan_texts.tsv")) texts[row[0]] = row[russian ? 2 : 1];
+#define KV_PLAN_TEXT(name, english, russianText) texts["@" #name] = russian ? russianText : english;
+  KV_TEXT_CATALOGUE(KV_PLAN_TEXT)
+#undef KV_PLAN_TEXT
+  return texts;
+}
 
 std::string RussianMonths(int months) {
   const int lastTwo = months % 100, last = months % 10;
@@ -245,81 +241,51 @@ void AddUpColumns(Amounts& amounts) {
 
 class PlanWriter {
  public:
-  explicit PlanWriter(const WorkPlan& plan) : plan_(plan), cat_(CatalogueFor(plan.russian)) {}
+  explicit PlanWriter(const WorkPlan& plan)
+      : plan_(plan), cat_(CatalogueFor(plan.russian)), texts_(PlanTexts(plan.russian)) {}
 
   WorkPlanDocument Write() {
-    const auto prose = Paragraph(
-        T("The work is described in the usual detail.", "Работа описана с обычной подробностью."));
-    Add("Title", "",
-        {Paragraph(T("Work plan of Project #", "План работ по проекту #") + plan_.projectNumber)});
-    Add("HeadingI", cat_.HeadingI, {});
-    Add("HeadingI1", cat_.HeadingI1,
-        {Paragraph(T("Instruments for a quiet laboratory", "Приборы для тихой лаборатории"))});
-    Add("HeadingI2", cat_.HeadingI2, {Paragraph(T("Dr. A. N. Author", "Д-р А. Н. Автор"))});
-    Add("HeadingI3", cat_.HeadingI3, {});
-    Add("HeadingI31", cat_.HeadingI31, {Table(InstitutionTable(0))});
-    Add("HeadingI32", cat_.HeadingI32, ParticipantEntries());
-    Add("HeadingI4", cat_.HeadingI4, {});
-    AddPlain("HeadingI41", T("4.1. Collaborators", "4.1. Коллабораторы"),
-             {Paragraph(Collaborators())});
-    Add("HeadingI42", cat_.HeadingI42, {PartnersContent()});
-    Add("HeadingI5", cat_.HeadingI5, {Paragraph(MonthsText())});
-    Add("HeadingI6", cat_.HeadingI6,
-        {Paragraph(T("Laboratory building, Almaty", "Лабораторный корпус, Алматы"))});
-    Add("HeadingII", cat_.HeadingII, {});
-    Add("HeadingII1", cat_.HeadingII1, {prose});
-    Add("HeadingII2", cat_.HeadingII2, {prose});
-    AddPlain("HeadingII3", T("3. Scientific Background", "3. Научная база"), {prose});
-    Add("HeadingII4", cat_.HeadingII4, {prose});
-    Add("HeadingII5", cat_.HeadingII5, {prose});
-    Add("HeadingII6", cat_.HeadingII6, {prose});
-    Add("HeadingII7", cat_.HeadingII7, {Table(ScheduleTable())});
-    Add("HeadingII8", cat_.HeadingII8, {});
-    Add("HeadingII81", cat_.HeadingII81, PersonnelEntries());
-    Add("HeadingII9", cat_.HeadingII9, FinancialTables());
-    Add("HeadingII10", cat_.HeadingII10, {});
-    Add("HeadingII101", cat_.HeadingII101, CostTables(0));
-    Add("HeadingII102", cat_.HeadingII102, CostTables(2));
-    Add("HeadingII103", cat_.HeadingII103, SingleItems());
-    Add("HeadingII104", cat_.HeadingII104, CostTables(4));
+    const std::map<std::string, std::function<std::vector<Block>()>> parts = {
+        {"title", [&] { return Blocks(Paragraph(T("title") + plan_.projectNumber)); }},
+        {"leading", [&] { return Blocks(Table(InstitutionTable(0))); }},
+        {"participants", [&] { return ParticipantEntries(); }},
+        {"partners", [&] { return Blocks(PartnersContent()); }},
+        {"duration", [&] { return Blocks(Paragraph(MonthsText())); }},
+        {"schedule", [&] { return Blocks(Table(ScheduleTable())); }},
+        {"personnel", [&] { return PersonnelEntries(); }},
+        {"financial", [&] { return FinancialTables(); }},
+        {"equipment", [&] { return CostTables(0); }},
+        {"materials", [&] { return CostTables(2); }},
+        {"single items", [&] { return SingleItems(); }},
+        {"other direct costs", [&] { return CostTables(4); }}};
+    for (const Case& row : ReadTable("data/plan_sections.tsv")) {
+      const std::string& body = row[2];
+      document_.sections.push_back({row[0], row[1].empty() ? "" : word::PatternToText(T(row[1])),
+                                    body.starts_with("=") ? parts.at(body.substr(1))()
+                                    : body.empty()        ? std::vector<Block>{}
+                                                          : Blocks(Paragraph(T(body)))});
+    }
     return std::move(document_);
   }
 
  private:
-  // The plan's own text in its language.
-  std::string T(const std::string& english, const std::string& russian) const {
-    return plan_.russian ? russian : english;
-  }
-  std::string None() const { return T("None", "Нет"); }
-  std::string Total() const { return T("Total", "Всего"); }
-  std::string Collaborators() const {
-    return T("Example University, Oslo", "Университет примеров, Осло");
-  }
-  std::string Leading() const {
-    return T("Institute of Applied Studies", "Институт прикладных исследований");
-  }
+  // The plan's own text in its language, by its key in plan_texts.tsv.
+  const std::string& T(const std::string& key) const { return texts_.at(key); }
+  static std::vector<Block> Blocks(const Block& block) { return {block}; }
   std::string Institute(std::size_t number) const {
-    return T("Institute No. ", "Институт № ") + std::to_string(number);
+    return T("institute") + std::to_string(number);
   }
   std::string MonthsText() const {
     return std::to_string(plan_.months) + (plan_.russian ? RussianMonths(plan_.months) : " months");
   }
 
-  void Add(const std::string& id, const std::string& pattern, std::vector<Block> body) {
-    AddPlain(id, word::PatternToText(pattern), std::move(body));
-  }
-  void AddPlain(const std::string& id, const std::string& heading, std::vector<Block> body) {
-    document_.sections.push_back({id, heading, std::move(body)});
-  }
-
   // The institution's name stands in cell (1, 2); 0 is the leading institution.
   CellGrid InstitutionTable(std::size_t number) const {
-    return {{T("Name", "Название"), number == 0 ? Leading() : Institute(number)},
-            {T("City", "Город"), T("Almaty", "Алматы")}};
+    return {{T("name"), number == 0 ? T("leading") : Institute(number)}, {T("city"), T("almaty")}};
   }
 
   std::vector<Block> ParticipantEntries() const {
-    if (plan_.participants == 0) return {Paragraph(None())};
+    if (plan_.participants == 0) return {Paragraph(T("none"))};
     std::vector<Block> body;
     for (int n = 1; n <= plan_.participants; ++n) {
       body.push_back(Paragraph(cat_.LblParticipantInstitution + std::to_string(n)));
@@ -329,8 +295,8 @@ class PlanWriter {
   }
 
   Block PartnersContent() const {
-    if (!plan_.partnersTable) return Paragraph(None());
-    return Table({{T("Partner", "Партнер"), T("Country", "Страна")}, {Collaborators(), "Norway"}});
+    if (!plan_.partnersTable) return Paragraph(T("none"));
+    return Table({{T("partner"), T("country")}, {T("collaborators"), "Norway"}});
   }
 
   // A heading row, for each task its task row, its subtask rows and its person-days row,
@@ -343,9 +309,9 @@ class PlanWriter {
     }
     const auto tasks =
         plan_.schedule.empty() ? DefaultSchedule(quarters, personnelDays) : plan_.schedule;
-    CellGrid grid{{T("Task / Subtask", "Задача / Подзадача")}};
-    for (int q = 1; q <= quarters; ++q) grid[0].push_back(T("Q", "Кв. ") + std::to_string(q));
-    grid[0].push_back(Total());
+    CellGrid grid{{T("task column")}};
+    for (int q = 1; q <= quarters; ++q) grid[0].push_back(T("quarter") + std::to_string(q));
+    grid[0].push_back(T("total"));
     std::vector<double> totals(quarters, 0);
     for (size_t t = 0; t < tasks.size(); ++t) {
       const std::string number = std::to_string(t + 1);
@@ -368,13 +334,13 @@ class PlanWriter {
     const auto staff = StaffOf(plan_);
     std::vector<Block> body;
     for (std::size_t n = 0; n < staff.size(); ++n) {
-      body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + Leading()
+      body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + T("leading")
                                       : cat_.LblParticipantInstitution + std::to_string(n) + ": " +
                                             Institute(n)));
       for (int c = 0; c < 4; ++c) {
         const auto& people = staff[n].categories[c];
         if (people.empty()) continue;
-        body.push_back(Paragraph(kCaptions[plan_.russian][c]));
+        body.push_back(Paragraph(T("category " + std::to_string(c + 1))));
         body.push_back(Table(StaffTable(c, people)));
       }
     }
@@ -386,19 +352,24 @@ class PlanWriter {
   CellGrid StaffTable(int category, const std::vector<Person>& people) const {
     const auto& columns = kStaffColumns[category == 3 && people.front().persons > 0 ? 4 : category];
     CellGrid grid(1);
-    for (Field field : columns) grid[0].push_back(kColumnNames[plan_.russian][field]);
+    for (Field field : columns) grid[0].push_back(T("column " + std::to_string(field)));
     double days = 0, amount = 0;
     for (const Person& p : people) {
-      const std::string values[] = {
-          std::to_string(p.persons), p.name,           "1970",
-          T("PhD", "к.т.н."),        p.weapon,         p.function,
-          DaysText(p.rate),          DaysText(p.days), DaysText(p.rate * p.days)};
+      const std::string values[] = {std::to_string(p.persons),
+                                    p.name,
+                                    "1970",
+                                    T("degree"),
+                                    p.weapon,
+                                    p.function,
+                                    DaysText(p.rate),
+                                    DaysText(p.days),
+                                    DaysText(p.rate * p.days)};
       auto& row = grid.emplace_back();
       for (Field field : columns) row.push_back(values[field]);
       days += p.days;
       amount += p.rate * p.days;
     }
-    grid.push_back({Total(), DaysText(days), DaysText(amount)});
+    grid.push_back({T("total"), DaysText(days), DaysText(amount)});
     return grid;
   }
 
@@ -441,13 +412,13 @@ class PlanWriter {
         cat_.CatMaterials, cat_.CatBankFees, "", cat_.CatTechnologicalEnergy,
         cat_.CatCommunications, cat_.CatSubcontracts, cat_.CatLogistics, cat_.CatOtherDirectCosts,
         cat_.LblSubtotal, "", cat_.CatCisTravel, cat_.CatNonCisTravel, cat_.LblSubtotal,
-        T("Overhead", "Накладные расходы"), cat_.LblTotal};
+        T("overhead"), cat_.LblTotal};
     // clang-format on
     CellGrid grid(3, std::vector<std::string>(columns));
     for (int p = 0; p <= years + 1; ++p) {
-      grid[0][3 + 2 * p] = p == 0       ? T("Quarters 1-2", "Кварталы 1-2")
-                           : p <= years ? T("Year ", "Год ") + std::to_string(p)
-                                        : Total();
+      grid[0][3 + 2 * p] = p == 0       ? T("quarters 1-2")
+                           : p <= years ? T("year") + std::to_string(p)
+                                        : T("total");
       grid[1][3 + 2 * p] = "(1)";
       grid[1][4 + 2 * p] = "(2)";
     }
@@ -474,9 +445,9 @@ class PlanWriter {
     for (const auto& form : {kCostTables[first], kCostTables[first + 1]}) {
       CellGrid grid = CostTableRows(form);
       if (grid.size() == 5) continue;
-      body.push_back(Paragraph(T("TABLE ", "ТАБЛИЦА ") + form.code));
+      body.push_back(Paragraph(T("table") + form.code));
       body.push_back(Table(grid));
-      body.push_back(Paragraph(T("Prices in US dollars.", "Цены в долларах США.")));
+      body.push_back(Paragraph(T("prices")));
     }
     return body;
   }
@@ -521,8 +492,8 @@ class PlanWriter {
   CellGrid CostTableRows(const CostTableForm& form) {
     CellGrid grid = {{""},
                      {CaptionBlock(form)},
-                     {T("No.", "№"), "x", T("Description", "Описание"), T("Quarters", "Кварталы"),
-                      T("Quantity", "Количество"), T("Unit price", "Цена"), T("Total", "Всего")},
+                     {T("number"), "x", T("description"), T("quarters"), T("quantity"),
+                      T("unit price"), T("total")},
                      {"(1)", "(2)", "(3)", "(4)", "(5)", "(6)", "(7)"},
                      std::vector<std::string>(7)};
     double total = 0;
@@ -548,9 +519,8 @@ class PlanWriter {
                           odc               ? "5." + std::to_string(line.row - 15)
                           : line.singleItem ? "x"
                                             : "",
-                          T("Item of line ", "Позиция строки ") + std::to_string(line.row),
-                          quarterList, DaysText(pieces), DaysText(amount / pieces),
-                          DaysText(amount)});
+                          T("item of line") + std::to_string(line.row), quarterList,
+                          DaysText(pieces), DaysText(amount / pieces), DaysText(amount)});
           subtotal += amount;
         }
       }
@@ -565,17 +535,18 @@ class PlanWriter {
 
   // One titled table for each item marked in Tables 2 to 3-1.
   std::vector<Block> SingleItems() const {
-    if (singleItems_.empty()) return {Paragraph(None())};
+    if (singleItems_.empty()) return {Paragraph(T("none"))};
     std::vector<Block> body;
     for (const auto& item : singleItems_) {
       body.push_back(Paragraph(cat_.TitleSingleItem));
-      body.push_back(Table({{T("Table / item", "Таблица / позиция"), item}}));
+      body.push_back(Table({{T("table / item"), item}}));
     }
     return body;
   }
 
   const WorkPlan& plan_;
   const text::TextCatalogue cat_;
+  const std::map<std::string, std::string> texts_;
   WorkPlanDocument document_;
   std::vector<std::string> singleItems_;  // "table / item" of the marked items
 };
