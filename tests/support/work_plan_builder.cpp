@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <numeric>
+#include <sstream>
 #include <stdexcept>
 
 #include "report/run_log.h"
@@ -164,6 +165,11 @@ const std::vector<Field> kStaffColumns[] = {
 using Amounts = std::vector<std::vector<double>>;
 constexpr int kOverheadRow = 26, kTotalRow = 27;
 
+// The lines of the financial tables, their labels, default amounts and sums.
+std::vector<Case> FinancialRows() {
+  return ReadTable("data/financial_rows.tsv");
+}
+
 // The people of each institution: the plan's, or the default staff for every one.
 std::vector<InstitutionStaff> StaffOf(const WorkPlan& plan) {
   if (!plan.personnel.empty()) return plan.personnel;
@@ -182,9 +188,10 @@ double Sum(const std::vector<Person>& people, bool amounts) {
 // grants of categories I to IV (rows 4 to 7, in kind) are those of its personnel, the
 // same in each year; the overhead and the bank fees keep within the funding norms.
 std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
-  std::vector<ExpenseLine> lines = {{10, 3000}, {11, 1000},         {13, 800}, {14, 100},
-                                    {16, 100},  {17, 150},          {18, 500}, {19, 60},
-                                    {20, 90},   {kOverheadRow, 400}};
+  std::vector<ExpenseLine> lines;
+  for (const Case& row : FinancialRows()) {
+    if (!row[2].empty()) lines.push_back({std::stoi(row[0]), std::stod(row[2])});
+  }
   lines[0].singleItem = true;
   const auto staff = StaffOf(plan);
   for (int c = 0; c < 4 && n < staff.size(); ++c) {
@@ -227,14 +234,11 @@ void AddExpenses(Amounts& amounts, const std::vector<ExpenseLine>& lines, int qu
 
 // Every subtotal and the total of each column, from the lines they add up.
 void AddUpColumns(Amounts& amounts) {
-  const std::map<int, std::vector<int>> sums = {{8, {4, 5, 6, 7}},
-                                                {12, {10, 11}},
-                                                {21, {16, 17, 18, 19, 20}},
-                                                {25, {23, 24}},
-                                                {kTotalRow, {8, 12, 13, 14, 21, 25, 26}}};
-  for (std::size_t c = 4; c < amounts[0].size(); ++c) {
-    for (const auto& [row, lines] : sums) {
-      for (int line : lines) amounts[row][c] += amounts[line][c];
+  for (const Case& row : FinancialRows()) {
+    std::istringstream lines(row[3]);
+    for (int line; lines >> line;) {
+      for (std::size_t c = 4; c < amounts[0].size(); ++c)
+        amounts[std::stoul(row[0])][c] += amounts[line][c];
     }
   }
 }
@@ -404,16 +408,6 @@ class PlanWriter {
   // and the last row with one merged cell per period and one for the whole table.
   Block FinancialGrid(const Amounts& amounts, int years) const {
     const int columns = 2 * years + 7;
-    // The labels of rows 4 to 27; group captions stay empty.
-    // clang-format off
-    const std::vector<std::string> labels = {
-        cat_.CatGrantsI, cat_.CatGrantsII, cat_.CatGrantsIII, cat_.CatGrantsIV, cat_.LblSubtotal,
-        "", cat_.CatCapitalEquipment, cat_.CatNonCapitalEquipment, cat_.LblSubtotal,
-        cat_.CatMaterials, cat_.CatBankFees, "", cat_.CatTechnologicalEnergy,
-        cat_.CatCommunications, cat_.CatSubcontracts, cat_.CatLogistics, cat_.CatOtherDirectCosts,
-        cat_.LblSubtotal, "", cat_.CatCisTravel, cat_.CatNonCisTravel, cat_.LblSubtotal,
-        T("overhead"), cat_.LblTotal};
-    // clang-format on
     CellGrid grid(3, std::vector<std::string>(columns));
     for (int p = 0; p <= years + 1; ++p) {
       grid[0][3 + 2 * p] = p == 0       ? T("quarters 1-2")
@@ -422,11 +416,11 @@ class PlanWriter {
       grid[1][3 + 2 * p] = "(1)";
       grid[1][4 + 2 * p] = "(2)";
     }
-    for (int row = 4; row <= kTotalRow; ++row) {
+    for (const Case& row : FinancialRows()) {
       auto& cells = grid.emplace_back(columns);
-      cells[1] = labels.at(row - 4);
-      if (cells[1].empty()) continue;
-      for (int c = 4; c <= columns; ++c) cells[c - 1] = DaysText(amounts[row][c]);
+      if (row[1].empty()) continue;
+      cells[1] = T(row[1]);
+      for (int c = 4; c <= columns; ++c) cells[c - 1] = DaysText(amounts[std::stoul(row[0])][c]);
     }
     grid.push_back({"", cat_.LblTotal, ""});
     std::vector<std::vector<int>> spans(kTotalRow);
