@@ -208,9 +208,14 @@ std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n
 struct CostTableForm {
   std::string code;
   int first, last;
+  std::string title, boxes;  // the catalogue's title and check boxes of the table's kind
 };
-const CostTableForm kCostTables[] = {{"2", 10, 11},   {"2-1", 10, 11}, {"3", 13, 13},
-                                     {"3-1", 13, 13}, {"4", 16, 20},   {"4-1", 16, 20}};
+const CostTableForm kCostTables[] = {{"2", 10, 11, "@TitleEquipmentSummary", "Equip"},
+                                     {"2-1", 10, 11, "@TitleEquipmentSummary", "Equip"},
+                                     {"3", 13, 13, "@TitleMaterialsSummary", "Mat"},
+                                     {"3-1", 13, 13, "@TitleMaterialsSummary", "Mat"},
+                                     {"4", 16, 20, "@TitleOdcSummary", "Odc"},
+                                     {"4-1", 16, 20, "@TitleOdcSummary", "Odc"}};
 
 // Each line in the columns of quarters 1 and 2, of each year and of the total. A project
 // shorter than a year spends its first year in its own quarters, so quarters 1 and 2
@@ -449,22 +454,11 @@ class PlanWriter {
   // The title, the project, and the boxes of the table's kind with the one of the table
   // ticked, one line each.
   std::string CaptionBlock(const CostTableForm& form) const {
-    const char kind = form.code[0];
-    const std::string& title = kind == '2'   ? cat_.TitleEquipmentSummary
-                               : kind == '3' ? cat_.TitleMaterialsSummary
-                                             : cat_.TitleOdcSummary;
-    // clang-format off
-    const std::string* boxes[3][4] = {{&cat_.ChkEquipInKindOn, &cat_.ChkEquipPurchasedOff,
-                                       &cat_.ChkEquipInKindOff, &cat_.ChkEquipPurchasedOn},
-                                      {&cat_.ChkMatInKindOn, &cat_.ChkMatPurchasedOff,
-                                       &cat_.ChkMatInKindOff, &cat_.ChkMatPurchasedOn},
-                                      {&cat_.ChkOdcInKindOn, &cat_.ChkOdcPurchasedOff,
-                                       &cat_.ChkOdcInKindOff, &cat_.ChkOdcPurchasedOn}};
-    // clang-format on
-    const auto& lines = boxes[kind - '2'];
-    const int ticked = form.code.size() > 1 ? 2 : 0;
-    return title + "\v" + cat_.TitleProjectAgreement + plan_.projectNumber + "\v" + *lines[ticked] +
-           "\v" + *lines[ticked + 1];
+    const std::string boxes = "@Chk" + form.boxes;
+    const bool purchased = form.code.size() > 1;
+    return T(form.title) + "\v" + cat_.TitleProjectAgreement + plan_.projectNumber + "\v" +
+           T(boxes + (purchased ? "InKindOff" : "InKindOn")) + "\v" +
+           T(boxes + (purchased ? "PurchasedOn" : "PurchasedOff"));
   }
 
   // When an item is bought and for how much: over the whole project, or year by year when
@@ -607,17 +601,13 @@ void WorkPlanDocument::Save(const std::string& path,
   docx.Save(path);
 }
 
-// Every category filled; the rates and day counts stay within the norms for projects of
-// 5 months and more, and the grants make more than half of the default plan's cost.
+// Every category filled, as tests/data/default_staff.tsv gives them.
 InstitutionStaff DefaultStaff(bool ru, int years) {
-  InstitutionStaff staff{
-      {{{{ru ? "А. Иванов" : "A. Ivanov", ru ? "Руководитель" : "Leader", "1.2, 4.9", 35, 90}},
-        {{ru ? "Б. Петров" : "B. Petrov", ru ? "Инженер" : "Engineer", "", 30, 80.5},
-         {ru ? "В. Сидорова" : "V. Sidorova", ru ? "Аналитик" : "Analyst", "", 25, 60}},
-        {{ru ? "Г. Смирнов" : "G. Smirnov", ru ? "Техник" : "Technician", "", 20, 40}},
-        {{"", ru ? "Консультант" : "Consultant", "", 35, 10}}}}};
-  for (auto& people : staff.categories) {
-    for (Person& p : people) p.days *= years;
+  InstitutionStaff staff;
+  for (const Case& row : ReadTable("data/default_staff.tsv")) {
+    staff.categories.at(std::stoul(row[0]) - 1)
+        .push_back({row[ru ? 2 : 1], row[ru ? 4 : 3], row[5], std::stod(row[6]),
+                    std::stod(row[7]) * years});
   }
   return staff;
 }
