@@ -9,17 +9,12 @@
 namespace kv::testing {
 namespace {
 
+// A character of up to 16 bits in UTF-8.
 void AppendUtf8(std::string& out, unsigned long code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
+  const int tail = code < 0x80 ? 0 : code < 0x800 ? 1 : 2;
+  constexpr unsigned kLead[] = {0, 0xC0, 0xE0};
+  out += static_cast<char>(kLead[tail] | (code >> (6 * tail)));
+  for (int k = tail - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((code >> (6 * k)) & 0x3F));
 }
 
 // Letters and digits of the first two fields, the rest runs of '_'; the line's number
