@@ -68,18 +68,16 @@ TEST_F(EditingTest, ShadingGoesInSchemaOrderAndReplacesPatternsAndThemes) {
   TableSpec table = SimpleTable({{"a", "b", "c"}, {"d", "e", "f"}});
   table.rows[0][1].rawContentXml = "<w:p/>";
   table.rows[0][2].rawContentXml = "<w:p/>";
-  DocxBuilder builder;
-  builder.Table(table);
-  std::string xml = builder.DocumentXml();
-  // Cell b: a dotted pattern with a theme fill, and a vAlign after the shading's place.
-  xml.replace(xml.find("</w:tcPr><w:p/>"), 9,
-              "<w:shd w:val=\"pct50\" w:color=\"000000\" w:fill=\"D9D9D9\" "
-              "w:themeFill=\"background1\" w:themeFillShade=\"D9\"/><w:vAlign w:val=\"center\"/>"
-              "</w:tcPr>");
-  // Cell c: properties that must stay before and after the shading.
-  xml.replace(xml.rfind("</w:tcPr><w:p/>"), 9, "<w:vMerge w:val=\"restart\"/><w:noWrap/></w:tcPr>");
-  Open(DocxBuilder().RawParagraph(
-      xml.substr(xml.find("<w:tbl>"), xml.find("</w:tbl>") + 8 - xml.find("<w:tbl>"))));
+  Open(DocxBuilder().Table(table).Edit([](std::string& xml) {
+    // Cell b: a dotted pattern with a theme fill, and a vAlign after the shading's place.
+    xml.replace(xml.find("</w:tcPr><w:p/>"), 9,
+                "<w:shd w:val=\"pct50\" w:color=\"000000\" w:fill=\"D9D9D9\" "
+                "w:themeFill=\"background1\" w:themeFillShade=\"D9\"/><w:vAlign w:val=\"center\"/>"
+                "</w:tcPr>");
+    // Cell c: properties that must stay before and after the shading.
+    xml.replace(xml.rfind("</w:tcPr><w:p/>"), 9,
+                "<w:vMerge w:val=\"restart\"/><w:noWrap/></w:tcPr>");
+  }));
 
   Shade(1, 1, wdYellow);
   Shade(1, 1, wdRed);  // the last marking wins
