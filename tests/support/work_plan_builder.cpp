@@ -9,7 +9,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "report/run_log.h"
 #include "support/case_table.h"
 #include "support/docx_builder.h"
 #include "text/catalogue.h"
@@ -17,13 +16,6 @@
 
 namespace kv::testing {
 namespace {
-
-text::TextCatalogue CatalogueFor(bool russian) {
-  text::TextCatalogue catalogue;
-  report::RunLog unopened;  // the builder keeps no log
-  text::InitTextCatalogue(catalogue, russian, unopened);
-  return catalogue;
-}
 
 // The texts of plan_texts.tsv in the plan's language, with the catalogue's as "@Name".
 std::map<std::string, std::string> PlanTexts(bool russian) {
@@ -250,8 +242,7 @@ void AddUpColumns(Amounts& amounts) {
 
 class PlanWriter {
  public:
-  explicit PlanWriter(const WorkPlan& plan)
-      : plan_(plan), cat_(CatalogueFor(plan.russian)), texts_(PlanTexts(plan.russian)) {}
+  explicit PlanWriter(const WorkPlan& plan) : plan_(plan), texts_(PlanTexts(plan.russian)) {}
 
   WorkPlanDocument Write() {
     const std::map<std::string, std::function<std::vector<Block>()>> parts = {
@@ -297,7 +288,7 @@ class PlanWriter {
     if (plan_.participants == 0) return {Paragraph(T("none"))};
     std::vector<Block> body;
     for (int n = 1; n <= plan_.participants; ++n) {
-      body.push_back(Paragraph(cat_.LblParticipantInstitution + std::to_string(n)));
+      body.push_back(Paragraph(T("@LblParticipantInstitution") + std::to_string(n)));
       body.push_back(Table(InstitutionTable(n)));
     }
     return body;
@@ -325,16 +316,16 @@ class PlanWriter {
     for (size_t t = 0; t < tasks.size(); ++t) {
       const std::string number = std::to_string(t + 1);
       grid.push_back(std::vector<std::string>(quarters + 2));
-      grid.back()[0] = cat_.LblTask + number;
+      grid.back()[0] = T("@LblTask") + number;
       for (size_t s = 0; s < tasks[t].subtasks.size(); ++s) {
         grid.push_back(
-            DaysRow(cat_.LblSubtask + number + "." + std::to_string(s + 1), tasks[t].subtasks[s]));
+            DaysRow(T("@LblSubtask") + number + "." + std::to_string(s + 1), tasks[t].subtasks[s]));
       }
       const auto days = TaskDays(tasks[t], quarters);
-      grid.push_back(DaysRow(cat_.LblPersonDays, days));
+      grid.push_back(DaysRow(T("@LblPersonDays"), days));
       for (int q = 0; q < quarters; ++q) totals[q] += days.at(q);
     }
-    grid.push_back(DaysRow(cat_.LblTotal, totals));
+    grid.push_back(DaysRow(T("@LblTotal"), totals));
     return grid;
   }
 
@@ -343,8 +334,8 @@ class PlanWriter {
     const auto staff = StaffOf(plan_);
     std::vector<Block> body;
     for (std::size_t n = 0; n < staff.size(); ++n) {
-      body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + T("leading")
-                                      : cat_.LblParticipantInstitution + std::to_string(n) + ": " +
+      body.push_back(Paragraph(n == 0 ? T("@LblLeadingInstitution") + ": " + T("leading")
+                                      : T("@LblParticipantInstitution") + std::to_string(n) + ": " +
                                             Institute(n)));
       for (int c = 0; c < 4; ++c) {
         const auto& people = staff[n].categories[c];
@@ -398,11 +389,11 @@ class PlanWriter {
     std::vector<Block> body;
     for (std::size_t t = 0; t < tables; ++t) {
       const std::string number = t == 0 ? "" : "-" + std::to_string(t);
-      const std::string header = t == 0   ? cat_.TitleRecipientBudget
-                                 : t == 1 ? cat_.TitleLeadingBudget
-                                          : cat_.TitleParticipantBudget + std::to_string(t - 1);
+      const std::string header = t == 0   ? T("@TitleRecipientBudget")
+                                 : t == 1 ? T("@TitleLeadingBudget")
+                                          : T("@TitleParticipantBudget") + std::to_string(t - 1);
       AddUpColumns(amounts[t]);
-      body.push_back(Paragraph(word::PatternToText(cat_.TitleTable1) + number));
+      body.push_back(Paragraph(word::PatternToText(T("@TitleTable1")) + number));
       body.push_back(Paragraph(word::PatternToText(header)));
       body.push_back(FinancialGrid(amounts[t], years));
     }
@@ -427,7 +418,7 @@ class PlanWriter {
       cells[1] = T(row[1]);
       for (int c = 4; c <= columns; ++c) cells[c - 1] = DaysText(amounts[std::stoul(row[0])][c]);
     }
-    grid.push_back({"", cat_.LblTotal, ""});
+    grid.push_back({"", T("@LblTotal"), ""});
     std::vector<std::vector<int>> spans(kTotalRow);
     spans.push_back({1, 1, 1});
     for (int c = 4; c <= columns; c += 2) {
@@ -456,7 +447,7 @@ class PlanWriter {
   std::string CaptionBlock(const CostTableForm& form) const {
     const std::string boxes = "@Chk" + form.boxes;
     const bool purchased = form.code.size() > 1;
-    return T(form.title) + "\v" + cat_.TitleProjectAgreement + plan_.projectNumber + "\v" +
+    return T(form.title) + "\v" + T("@TitleProjectAgreement") + plan_.projectNumber + "\v" +
            T(boxes + (purchased ? "InKindOff" : "InKindOn")) + "\v" +
            T(boxes + (purchased ? "PurchasedOn" : "PurchasedOff"));
   }
@@ -493,8 +484,8 @@ class PlanWriter {
         if (yearly == 0 || line.row < form.first || line.row > form.last) continue;
         if (subtotal == 0) {
           grid.push_back(
-              {n == 0 ? cat_.LblLeadingInstitution
-                      : cat_.LblParticipantInstitution + std::to_string(n) + ": " + Institute(n),
+              {n == 0 ? T("@LblLeadingInstitution")
+                      : T("@LblParticipantInstitution") + std::to_string(n) + ": " + Institute(n),
                "", "", "", "", "", ""});
         }
         for (const auto& [quarterList, amount] : Purchases(yearly)) {
@@ -513,11 +504,11 @@ class PlanWriter {
         }
       }
       if (subtotal == 0) continue;
-      grid.push_back({cat_.LblSubtotal, DaysText(subtotal), "", "", "", "", ""});
+      grid.push_back({T("@LblSubtotal"), DaysText(subtotal), "", "", "", "", ""});
       total += subtotal;
     }
     if (grid.size() > 5)
-      grid.push_back({cat_.LblEstimatedTotalCost, DaysText(total), "", "", "", "", ""});
+      grid.push_back({T("@LblEstimatedTotalCost"), DaysText(total), "", "", "", "", ""});
     return grid;
   }
 
@@ -526,14 +517,13 @@ class PlanWriter {
     if (singleItems_.empty()) return {Paragraph(T("none"))};
     std::vector<Block> body;
     for (const auto& item : singleItems_) {
-      body.push_back(Paragraph(cat_.TitleSingleItem));
+      body.push_back(Paragraph(T("@TitleSingleItem")));
       body.push_back(Table({{T("table / item"), item}}));
     }
     return body;
   }
 
   const WorkPlan& plan_;
-  const text::TextCatalogue cat_;
   const std::map<std::string, std::string> texts_;
   WorkPlanDocument document_;
   std::vector<std::string> singleItems_;  // "table / item" of the marked items
