@@ -15,7 +15,6 @@
 #include "main/driver.h"
 #include "support/case_table.h"
 #include "support/phase_run.h"
-#include "text/catalogue.h"
 #include "ui/scripted_frontend.h"
 
 namespace kv::testing {
@@ -137,15 +136,11 @@ TEST_P(ReadingVariants, ReadAsThePlainPlanAndTheirVisibleControlsGiveTheirFindin
     Schedule(plain).back()[1] = "1";  // a finding below the rows the variants change
     const Findings expected = Validate(plain, russian);
     ASSERT_FALSE(std::get<3>(expected).empty());
-    std::map<std::string, std::string> catalogue;
-#define KV_BY_NAME(name, english, russianText) catalogue[#name] = russian ? russianText : english;
-    KV_TEXT_CATALOGUE(KV_BY_NAME)
-#undef KV_BY_NAME
     WorkPlanDocument plan = plain;
     kPlaces.at(variant[1])(plan, russian);
     EXPECT_EQ(Validate(plan, russian, variant[2], variant[3]), expected);
     EXPECT_THAT(std::get<0>(Validate(plan, russian, variant[2], variant[4])),
-                Contains(HasSubstr(catalogue.at(variant[5]))));
+                Contains(HasSubstr(CatalogueByName(russian).at(variant[5]))));
   }
 }
 KV_CASES(ReadingVariants, "reading_variants");

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "text/catalogue.h"
+
 namespace kv::testing {
 namespace {
 
@@ -89,6 +91,14 @@ std::vector<Case> ReadTable(const std::string& path) {
     c.name = NameOf(c.fields, line, taken);
   }
   return cases;
+}
+
+std::map<std::string, std::string> CatalogueByName(bool russian) {
+  std::map<std::string, std::string> texts;
+#define KV_BY_NAME(name, english, russianText) texts[#name] = russian ? russianText : english;
+  KV_TEXT_CATALOGUE(KV_BY_NAME)
+#undef KV_BY_NAME
+  return texts;
 }
 
 std::vector<Case> ReadCases(const std::string& file) {

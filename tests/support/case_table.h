@@ -3,6 +3,7 @@
 // \\ \0, \xHH (a byte) and \uHHHH (a character, written in UTF-8) stand for what they name.
 #pragma once
 
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ std::vector<Case> ReadTable(const std::string& path);
 std::string Unescape(const std::string& field);
 // The bytes of a file under tests/ (PATH relative to it); throws when it cannot be read.
 std::string ReadTestFile(const std::string& path);
+// The text catalogue's entries by name ("LblTotal") in one language, for data that names them.
+std::map<std::string, std::string> CatalogueByName(bool russian);
 
 }  // namespace kv::testing
 

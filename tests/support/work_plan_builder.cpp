@@ -11,7 +11,6 @@
 
 #include "support/case_table.h"
 #include "support/docx_builder.h"
-#include "text/catalogue.h"
 #include "word/text_rules.h"
 
 namespace kv::testing {
@@ -21,9 +20,7 @@ namespace {
 std::map<std::string, std::string> PlanTexts(bool russian) {
   std::map<std::string, std::string> texts;
   for (const Case& row : ReadTable("data/plan_texts.tsv")) texts[row[0]] = row[russian ? 2 : 1];
-#define KV_PLAN_TEXT(name, english, russianText) texts["@" #name] = russian ? russianText : english;
-  KV_TEXT_CATALOGUE(KV_PLAN_TEXT)
-#undef KV_PLAN_TEXT
+  for (const auto& [name, text] : CatalogueByName(russian)) texts["@" + name] = text;
   return texts;
 }
 
