@@ -2,6 +2,8 @@
 
 #include <zip.h>
 
+#include <pugixml.hpp>
+
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
@@ -22,26 +24,19 @@ std::string TextRun(const std::string& text) {
   return "<w:r><w:t xml:space=\"preserve\">" + XmlEscape(text) + "</w:t></w:r>";
 }
 
-// A4 pages; a landscape page turns the portrait one with margins of its own.
-struct Page {
-  int width, height, top, right, bottom, left;
-  int TextWidth() const { return width - left - right; }
-};
-constexpr Page kPortrait{11906, 16838, 1134, 850, 1134, 1701};
-constexpr Page kLandscape{16838, 11906, 1134, 1134, 850, 1134};
-const Page& PageOf(bool landscape) {
-  return landscape ? kLandscape : kPortrait;
+// The section properties of A4 pages, portrait or landscape with margins of its own.
+std::string SectionXml(bool landscape) {
+  return ReadTestFile(landscape ? "data/page_landscape.xml" : "data/page_portrait.xml");
 }
 
-std::string SectionXml(bool landscape) {
-  const Page& p = PageOf(landscape);
-  const auto twips = [](const char* name, int value) {
-    return std::string(" w:") + name + "=\"" + std::to_string(value) + "\"";
-  };
-  return "<w:sectPr><w:pgSz" + twips("w", p.width) + twips("h", p.height) +
-         (landscape ? " w:orient=\"landscape\"" : "") + "/><w:pgMar" + twips("top", p.top) +
-         twips("right", p.right) + twips("bottom", p.bottom) + twips("left", p.left) +
-         " w:header=\"708\" w:footer=\"708\" w:gutter=\"0\"/></w:sectPr>";
+// The page's width less its left and right margins.
+int TextWidth(bool landscape) {
+  pugi::xml_document xml;
+  xml.load_string(SectionXml(landscape).c_str());
+  const auto section = xml.child("w:sectPr");
+  const auto margins = section.child("w:pgMar");
+  return section.child("w:pgSz").attribute("w:w").as_int() - margins.attribute("w:left").as_int() -
+         margins.attribute("w:right").as_int();
 }
 
 std::string CellContent(const CellSpec& cell) {
@@ -167,7 +162,7 @@ DocxBuilder& DocxBuilder::RawParagraph(const std::string& paragraphXml) {
 }
 
 DocxBuilder& DocxBuilder::Table(const TableSpec& table) {
-  blocks_.push_back(TableXml(table, PageOf(landscape_).TextWidth()));
+  blocks_.push_back(TableXml(table, TextWidth(landscape_)));
   return *this;
 }
 
