@@ -11,6 +11,7 @@
 #include "docx/application.h"
 #include "docx/document.h"
 #include "docx/package.h"
+#include "support/case_table.h"
 #include "support/corpus.h"
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
@@ -83,21 +84,10 @@ TEST(DocxPackage, DamagedInputsFailWithAOneLineReason) {
   WriteZip(dir / "nested.docx", {{"word/document.xml", nested + "</w:body></w:document>"}});
   WriteZip(dir / "locked.docx", {{"word/document.xml", kDocument}}, false, "secret");
 
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"text.docx", "not a valid zip package"},
-      {"truncated.docx", "not a valid zip package"},
-      {"nodocument.docx", "the package has no main document (word/document.xml)"},
-      {"malformed.docx", "malformed XML in word/document.xml"},
-      {"nobody.docx", "the main document has no body"},
-      {"encrypted.docx", "the document is encrypted (password protected)"},
-      {"crc.docx", "damaged entry word/document.xml"},
-      {"missing.docx", "cannot read the file"},
-      {"nested.docx", "the document is nested too deeply"},
-      {"locked.docx", "the package entry word/document.xml is encrypted"}};
-  for (const auto& [file, reason] : cases) {
-    const std::string failure = OpenFailure(dir / file);
-    EXPECT_TRUE(failure.starts_with(reason)) << file << ": " << failure;
-    EXPECT_EQ(failure.find('\n'), std::string::npos) << file;
+  for (const testing::Case& c : testing::ReadCases("damaged_packages")) {
+    const std::string failure = OpenFailure(dir / c[0]);
+    EXPECT_TRUE(failure.starts_with(c[1])) << c[0] << ": " << failure;
+    EXPECT_EQ(failure.find('\n'), std::string::npos) << c[0];
   }
   EXPECT_EQ(OpenFailure(dir / "good.docx"), "");
 }
