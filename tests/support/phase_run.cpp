@@ -36,24 +36,12 @@ bool PhaseRun::Open(const WorkPlanDocument& plan) {
   return word::OpenDocumentSession(ctx.Document, dir / "plan.docx");
 }
 
-std::vector<std::string> PhaseRun::Errors() const {
-  return MessageLines(ctx.Messages.ErrorList);
-}
-std::vector<std::string> PhaseRun::Warnings() const {
-  return MessageLines(ctx.Messages.WarningList);
-}
-std::vector<std::string> PhaseRun::Info() const {
-  return MessageLines(ctx.Messages.InfoList);
-}
 Marks PhaseRun::MarkedCells(int tableOffset) const {
   Marks marks;
   for (const auto& m : ctx.Document.MarkedCells) {
     marks.emplace_back(m.table - tableOffset, m.row, m.column, m.colour);
   }
   return marks;
-}
-std::string PhaseRun::LogText() const {
-  return ReadFileBytes(dir / "kv.log");
 }
 
 std::map<std::string, std::string> PackageEntries(const std::string& path) {
