@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_table.h"
 #include "support/docx_builder.h"
 #include "support/forwarding_word_app.h"
 #include "support/phase_run.h"
@@ -15,19 +16,13 @@
 
 namespace {
 
+using kv::testing::Case;
 using kv::testing::CellFill;
 using kv::testing::CellSpec;
 using kv::testing::DocxBuilder;
 using kv::testing::SimpleTable;
 using kv::testing::TableSpec;
 namespace w = kv::word;
-
-std::string TextRun(const std::string& text) {
-  return "<w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r>";
-}
-std::string Para(const std::string& content) {
-  return "<w:p>" + content + "</w:p>";
-}
 
 class DocumentAccessTest : public ::testing::Test {
  protected:
@@ -78,48 +73,17 @@ TEST_F(DocumentAccessTest, SessionOpensRefusesAndCloses) {
   EXPECT_EQ(doc.OpenFailure, "the word processor could not be started");
 }
 
-// Each case: "Intro", then the paragraphs; a match must start right after "Intro\r".
-TEST_F(DocumentAccessTest, FindTextMatchesAsTheWordProcessorDoes) {
-  const std::string kHeading = "1.^wProject^wTitle";
-  const std::string tab = "<w:r><w:tab/></w:r>";
-  const std::string field =
-      "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>PAGE Secret</w:instrText>"
-      "</w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>" +
-      TextRun("Shown") + "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>";
-  const std::string boxes =
-      "<w:r><mc:AlternateContent><mc:Choice Requires=\"wps\"><w:t>One</w:t></mc:Choice>"
-      "<mc:Fallback><w:t>One</w:t></mc:Fallback></mc:AlternateContent></w:r><w:r><w:drawing>"
-      "<w:txbxContent><w:p><w:r><w:t>Boxed</w:t></w:r></w:p></w:txbxContent></w:drawing></w:r>";
-  const std::string tracked =
-      "<w:del w:id=\"1\" w:author=\"a\"><w:r><w:delText>Budget</w:delText></w:r></w:del>"
-      "<w:ins w:id=\"2\" w:author=\"a\">" +
-      TextRun("Costs") + "</w:ins>";
-  const struct {
-    std::string paragraphs, pattern;
-    bool found;
-  } cases[] = {
-      {Para(TextRun("1. Project Title")), kHeading, true},
-      {Para(TextRun("1.  project") + tab + TextRun("TITLE")), kHeading, true},
-      {Para(TextRun("1.\u00a0Pro") + TextRun("ject Ti") + TextRun("tle")), kHeading, true},
-      {Para(TextRun("2. ПЛАН   работ")), "2.^wплан^wРАБОТ", true},
-      {Para(TextRun("Project")) + Para(TextRun("Title")), "Project^wTitle", false},
-      {Para(tracked), "Budget", false},
-      {Para(tracked), "costs", true},
-      {Para(field), "Secret", false},
-      {Para(field), "Shown", true},
-      {Para(boxes), "Boxed", false},
-      {Para(boxes), "OneOne", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.pattern + " in " + c.paragraphs);
-    w::CloseDocumentSession(doc);
-    Open(DocxBuilder().Paragraph("Intro").RawParagraph(c.paragraphs));
-    EXPECT_EQ(w::FindText(doc, true, c.pattern), c.found);
-    if (c.found) {
-      EXPECT_EQ(doc.WordApp->Start(), 6);
-    }
+class FindTextTest : public DocumentAccessTest, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(FindTextTest, MatchesAsTheWordProcessorDoes) {
+  const Case& c = GetParam();
+  Open(DocxBuilder().Paragraph("Intro").RawParagraph(c[2]));
+  EXPECT_EQ(w::FindText(doc, true, c[0]), c[1] == "found");
+  if (c[1] == "found") {
+    EXPECT_EQ(doc.WordApp->Start(), 6);
   }
 }
+KV_CASES(FindTextTest, "find_text");
 
 TEST_F(DocumentAccessTest, NextTextLinePassesOverTablesAndEmptyLinesToTheEnd) {
   Open(DocxBuilder()

@@ -11,6 +11,7 @@
 #include "docx/application.h"
 #include "docx/document.h"
 #include "docx/package.h"
+#include "support/case_table.h"
 #include "support/corpus.h"
 #include "support/docx_builder.h"
 #include "support/temp_dir.h"
@@ -26,15 +27,18 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// A zip of the given entries, stored uncompressed so that tests can damage the data.
+// A zip of the given entries, stored uncompressed so that tests can damage the data, or
+// compressed, or encrypted with a password.
 void WriteZip(const std::string& path,
-              const std::vector<std::pair<std::string, std::string>>& entries) {
+              const std::vector<std::pair<std::string, std::string>>& entries, bool stored = true,
+              const char* password = nullptr) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   for (const auto& [name, data] : entries) {
     zip_source_t* source = zip_source_buffer(archive, data.data(), data.size(), 0);
-    const zip_int64_t index = zip_file_add(archive, name.c_str(), source, 0);
-    zip_set_file_compression(archive, index, ZIP_CM_STORE, 0);
+    const auto index = static_cast<zip_uint64_t>(zip_file_add(archive, name.c_str(), source, 0));
+    if (stored) zip_set_file_compression(archive, index, ZIP_CM_STORE, 0);
+    if (password) zip_file_set_encryption(archive, index, ZIP_EM_AES_256, password);
   }
   zip_close(archive);
 }
@@ -78,31 +82,12 @@ TEST(DocxPackage, DamagedInputsFailWithAOneLineReason) {
   nested += "<w:p/>";
   for (int i = 0; i < 100000; ++i) nested += "</w:sdtContent></w:sdt>";
   WriteZip(dir / "nested.docx", {{"word/document.xml", nested + "</w:body></w:document>"}});
-  {
-    int error = 0;
-    zip_t* archive = zip_open((dir / "locked.docx").c_str(), ZIP_CREATE, &error);
-    const zip_int64_t index =
-        zip_file_add(archive, "word/document.xml",
-                     zip_source_buffer(archive, kDocument.data(), kDocument.size(), 0), 0);
-    zip_file_set_encryption(archive, static_cast<zip_uint64_t>(index), ZIP_EM_AES_256, "secret");
-    zip_close(archive);
-  }
+  WriteZip(dir / "locked.docx", {{"word/document.xml", kDocument}}, false, "secret");
 
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"text.docx", "not a valid zip package"},
-      {"truncated.docx", "not a valid zip package"},
-      {"nodocument.docx", "the package has no main document (word/document.xml)"},
-      {"malformed.docx", "malformed XML in word/document.xml"},
-      {"nobody.docx", "the main document has no body"},
-      {"encrypted.docx", "the document is encrypted (password protected)"},
-      {"crc.docx", "damaged entry word/document.xml"},
-      {"missing.docx", "cannot read the file"},
-      {"nested.docx", "the document is nested too deeply"},
-      {"locked.docx", "the package entry word/document.xml is encrypted"}};
-  for (const auto& [file, reason] : cases) {
-    const std::string failure = OpenFailure(dir / file);
-    EXPECT_TRUE(failure.starts_with(reason)) << file << ": " << failure;
-    EXPECT_EQ(failure.find('\n'), std::string::npos) << file;
+  for (const testing::Case& c : testing::ReadCases("damaged_packages")) {
+    const std::string failure = OpenFailure(dir / c[0]);
+    EXPECT_TRUE(failure.starts_with(c[1])) << c[0] << ": " << failure;
+    EXPECT_EQ(failure.find('\n'), std::string::npos) << c[0];
   }
   EXPECT_EQ(OpenFailure(dir / "good.docx"), "");
 }
@@ -111,16 +96,8 @@ TEST(DocxPackage, UnpackingStopsAtTheCaps) {
   TempDir dir;
   const std::string bomb = dir / "bomb.docx";
   // A small file that unpacks to 64 MiB of zeros.
-  const std::string zeros(64u << 20, '\0');
-  {
-    int error = 0;
-    zip_t* archive = zip_open(bomb.c_str(), ZIP_CREATE, &error);
-    zip_file_add(archive, "word/document.xml",
-                 zip_source_buffer(archive, kDocument.data(), kDocument.size(), 0), 0);
-    zip_file_add(archive, "zeros.bin", zip_source_buffer(archive, zeros.data(), zeros.size(), 0),
-                 0);
-    zip_close(archive);
-  }
+  WriteZip(bomb, {{"word/document.xml", kDocument}, {"zeros.bin", std::string(64u << 20, '\0')}},
+           false);
   ASSERT_LT(std::filesystem::file_size(bomb), 1u << 20);
   using ::testing::ThrowsMessage;
   EXPECT_THAT([&] { docx::Package::Read(bomb, {.maxEntries = 100, .maxTotalBytes = 16u << 20}); },

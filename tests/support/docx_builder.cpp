@@ -2,10 +2,15 @@
 
 #include <zip.h>
 
+#include <pugixml.hpp>
+
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
+
+#include "support/case_table.h"
 
 namespace kv::testing {
 namespace {
@@ -15,106 +20,23 @@ constexpr const char* kWordNs =
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
     "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"";
 
-constexpr const char* kContentTypes =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-    "<Default Extension=\"rels\" "
-    "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-    "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-    "<Override PartName=\"/word/document.xml\" "
-    "ContentType=\"application/"
-    "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
-    "<Override PartName=\"/word/styles.xml\" "
-    "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>"
-    "<Override PartName=\"/word/settings.xml\" "
-    "ContentType=\"application/"
-    "vnd.openxmlformats-officedocument.wordprocessingml.settings+xml\"/>"
-    "</Types>";
-
-constexpr const char* kPackageRels =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-    "<Relationship Id=\"rId1\" "
-    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-    "officeDocument\" Target=\"word/document.xml\"/>"
-    "</Relationships>";
-
-constexpr const char* kDocumentRels =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-    "<Relationship Id=\"rId1\" "
-    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-    "Target=\"styles.xml\"/>"
-    "<Relationship Id=\"rId2\" "
-    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/settings\" "
-    "Target=\"settings.xml\"/>"
-    "</Relationships>";
-
-constexpr const char* kSettings =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-    "<w:settings xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-    "<w:defaultTabStop w:val=\"720\"/><w:compat/></w:settings>";
-
 std::string TextRun(const std::string& text) {
   return "<w:r><w:t xml:space=\"preserve\">" + XmlEscape(text) + "</w:t></w:r>";
 }
 
-// A paragraph style of the given look, based on Normal.
-std::string StyleXml(const std::string& id, const std::string& name, const std::string& pPr,
-                     const std::string& rPr) {
-  return "<w:style w:type=\"paragraph\" w:styleId=\"" + id + "\"><w:name w:val=\"" + name +
-         "\"/><w:basedOn w:val=\"Normal\"/><w:next w:val=\"Normal\"/><w:qFormat/><w:pPr>" + pPr +
-         "</w:pPr><w:rPr>" + rPr + "</w:rPr></w:style>";
-}
-
-// Times New Roman 11 pt text; a centred title; numbered headings in bold, kept with what
-// follows them.
-std::string Styles(const std::string& extra) {
-  std::string xml =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-      "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-      "<w:docDefaults><w:rPrDefault><w:rPr><w:rFonts w:ascii=\"Times New Roman\" "
-      "w:hAnsi=\"Times New Roman\" w:cs=\"Times New Roman\"/><w:sz w:val=\"22\"/></w:rPr>"
-      "</w:rPrDefault><w:pPrDefault><w:pPr><w:spacing w:after=\"80\"/></w:pPr></w:pPrDefault>"
-      "</w:docDefaults><w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
-      "<w:name w:val=\"Normal\"/><w:qFormat/></w:style>"
-      "<w:style w:type=\"table\" w:default=\"1\" w:styleId=\"TableNormal\">"
-      "<w:name w:val=\"Normal Table\"/></w:style>";
-  xml += StyleXml("Title", "Title", "<w:spacing w:after=\"360\"/><w:jc w:val=\"center\"/>",
-                  "<w:b/><w:sz w:val=\"36\"/>");
-  const char* looks[] = {"<w:b/><w:caps/><w:sz w:val=\"28\"/>", "<w:b/><w:sz w:val=\"24\"/>",
-                         "<w:b/><w:i/>"};
-  for (int level = 1; level <= 3; ++level) {
-    const std::string n = std::to_string(level);
-    xml += StyleXml(
-        "Heading" + n, "heading " + n,
-        "<w:keepNext/><w:spacing w:before=\"240\" w:after=\"120\"/><w:outlineLvl w:val=\"" +
-            std::to_string(level - 1) + "\"/>",
-        looks[level - 1]);
-  }
-  return xml + extra + "</w:styles>";
-}
-
-// A4 pages; a landscape page turns the portrait one with margins of its own.
-struct Page {
-  int width, height, top, right, bottom, left;
-  int TextWidth() const { return width - left - right; }
-};
-constexpr Page kPortrait{11906, 16838, 1134, 850, 1134, 1701};
-constexpr Page kLandscape{16838, 11906, 1134, 1134, 850, 1134};
-const Page& PageOf(bool landscape) {
-  return landscape ? kLandscape : kPortrait;
-}
-
+// The section properties of A4 pages, portrait or landscape with margins of its own.
 std::string SectionXml(bool landscape) {
-  const Page& p = PageOf(landscape);
-  const auto twips = [](const char* name, int value) {
-    return std::string(" w:") + name + "=\"" + std::to_string(value) + "\"";
-  };
-  return "<w:sectPr><w:pgSz" + twips("w", p.width) + twips("h", p.height) +
-         (landscape ? " w:orient=\"landscape\"" : "") + "/><w:pgMar" + twips("top", p.top) +
-         twips("right", p.right) + twips("bottom", p.bottom) + twips("left", p.left) +
-         " w:header=\"708\" w:footer=\"708\" w:gutter=\"0\"/></w:sectPr>";
+  return ReadTestFile(landscape ? "data/page_landscape.xml" : "data/page_portrait.xml");
+}
+
+// The page's width less its left and right margins.
+int TextWidth(bool landscape) {
+  pugi::xml_document xml;
+  xml.load_string(SectionXml(landscape).c_str());
+  const auto section = xml.child("w:sectPr");
+  const auto margins = section.child("w:pgMar");
+  return section.child("w:pgSz").attribute("w:w").as_int() - margins.attribute("w:left").as_int() -
+         margins.attribute("w:right").as_int();
 }
 
 std::string CellContent(const CellSpec& cell) {
@@ -240,7 +162,7 @@ DocxBuilder& DocxBuilder::RawParagraph(const std::string& paragraphXml) {
 }
 
 DocxBuilder& DocxBuilder::Table(const TableSpec& table) {
-  blocks_.push_back(TableXml(table, PageOf(landscape_).TextWidth()));
+  blocks_.push_back(TableXml(table, TextWidth(landscape_)));
   return *this;
 }
 
@@ -284,23 +206,29 @@ void DocxBuilder::Save(const std::string& path) const {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) throw std::runtime_error("cannot create " + path);
-  const std::string document = DocumentXml(), styles = Styles(styles_);
-  const std::string numbering =
-      std::string("<w:numbering ") + kWordNs + ">" + numbering_ + "</w:numbering>";
-  std::string rels = kDocumentRels;
+  // The parts other than the document and the numbering stand in tests/data/package;
+  // this builder's styles go at the end of the styles part.
+  const auto part = [](const std::string& name) { return ReadTestFile("data/package/" + name); };
+  std::string rels = part("word/_rels/document.xml.rels"), styles = part("word/styles.xml");
+  styles.insert(styles.rfind("</w:styles>"), styles_);
   if (!numbering_.empty()) {
     rels.insert(rels.rfind("</Relationships>"),
                 "<Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/"
                 "officeDocument/2006/relationships/numbering\" Target=\"numbering.xml\"/>");
   }
+  std::vector<std::pair<std::string, std::string>> parts = {
+      {"[Content_Types].xml", part("[Content_Types].xml")},
+      {"_rels/.rels", part("_rels/.rels")},
+      {"word/document.xml", DocumentXml()},
+      {"word/_rels/document.xml.rels", rels},
+      {"word/styles.xml", styles}};
+  if (!numbering_.empty()) {
+    parts.emplace_back("word/numbering.xml", std::string("<w:numbering ") + kWordNs + ">" +
+                                                 numbering_ + "</w:numbering>");
+  }
+  parts.emplace_back("word/settings.xml", part("word/settings.xml"));
   try {
-    AddEntry(archive, "[Content_Types].xml", kContentTypes);
-    AddEntry(archive, "_rels/.rels", kPackageRels);
-    AddEntry(archive, "word/document.xml", document);
-    AddEntry(archive, "word/_rels/document.xml.rels", rels);
-    AddEntry(archive, "word/styles.xml", styles);
-    if (!numbering_.empty()) AddEntry(archive, "word/numbering.xml", numbering);
-    AddEntry(archive, "word/settings.xml", kSettings);
+    for (const auto& [name, data] : parts) AddEntry(archive, name.c_str(), data);
   } catch (...) {
     zip_discard(archive);
     throw;

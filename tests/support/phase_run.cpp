@@ -11,17 +11,6 @@
 #include "text/catalogue.h"
 
 namespace kv::testing {
-namespace {
-
-pugi::xml_node Nth(pugi::xml_node parent, const char* name, int n) {
-  for (auto child : parent.children(name)) {
-    if (--n == 0) return child;
-  }
-  return {};
-}
-
-}  // namespace
-
 Strings MessageLines(const report::msg_handler& list) {
   Strings lines;
   for (int k = 1; k <= list.Count(); ++k)
@@ -47,24 +36,12 @@ bool PhaseRun::Open(const WorkPlanDocument& plan) {
   return word::OpenDocumentSession(ctx.Document, dir / "plan.docx");
 }
 
-std::vector<std::string> PhaseRun::Errors() const {
-  return MessageLines(ctx.Messages.ErrorList);
-}
-std::vector<std::string> PhaseRun::Warnings() const {
-  return MessageLines(ctx.Messages.WarningList);
-}
-std::vector<std::string> PhaseRun::Info() const {
-  return MessageLines(ctx.Messages.InfoList);
-}
 Marks PhaseRun::MarkedCells(int tableOffset) const {
   Marks marks;
   for (const auto& m : ctx.Document.MarkedCells) {
     marks.emplace_back(m.table - tableOffset, m.row, m.column, m.colour);
   }
   return marks;
-}
-std::string PhaseRun::LogText() const {
-  return ReadFileBytes(dir / "kv.log");
 }
 
 std::map<std::string, std::string> PackageEntries(const std::string& path) {
@@ -94,10 +71,9 @@ std::string CellFill(const std::string& docxPath, int table, int row, int column
   if (!xml.load_buffer(document.data(), document.size())) {
     throw std::runtime_error("unreadable document.xml");
   }
-  auto tables = xml.select_nodes("//w:tbl");
-  if (table < 1 || static_cast<size_t>(table) > tables.size()) return "";
-  auto cell = Nth(Nth(tables[table - 1].node(), "w:tr", row), "w:tc", column);
-  return cell.child("w:tcPr").child("w:shd").attribute("w:fill").value();
+  const std::string cell = "(//w:tbl)[" + std::to_string(table) + "]/w:tr[" + std::to_string(row) +
+                           "]/w:tc[" + std::to_string(column) + "]/w:tcPr/w:shd/@w:fill";
+  return xml.select_node(cell.c_str()).attribute().value();
 }
 
 }  // namespace kv::testing

@@ -42,13 +42,13 @@ class PhaseRun {
   // Saves the plan in the private folder and opens it.
   bool Open(const WorkPlanDocument& plan);
 
-  std::vector<std::string> Errors() const;
-  std::vector<std::string> Warnings() const;
-  std::vector<std::string> Info() const;
+  std::vector<std::string> Errors() const { return MessageLines(ctx.Messages.ErrorList); }
+  std::vector<std::string> Warnings() const { return MessageLines(ctx.Messages.WarningList); }
+  std::vector<std::string> Info() const { return MessageLines(ctx.Messages.InfoList); }
   // The marked cells in order as (table, row, column, colour), the table's number in the
   // document less tableOffset.
   Marks MarkedCells(int tableOffset = 0) const;
-  std::string LogText() const;
+  std::string LogText() const { return ReadFileBytes(dir / "kv.log"); }
 
   TempDir dir;
   report::RunLog log;

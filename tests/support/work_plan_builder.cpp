@@ -3,40 +3,26 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <numeric>
+#include <sstream>
 #include <stdexcept>
 
-#include "report/run_log.h"
+#include "support/case_table.h"
 #include "support/docx_builder.h"
-#include "text/catalogue.h"
 #include "word/text_rules.h"
 
 namespace kv::testing {
 namespace {
 
-text::TextCatalogue CatalogueFor(bool russian) {
-  text::TextCatalogue catalogue;
-  report::RunLog unopened;  // the builder keeps no log
-  text::InitTextCatalogue(catalogue, russian, unopened);
-  return catalogue;
+// The texts of plan_texts.tsv in the plan's language, with the catalogue's as "@Name".
+std::map<std::string, std::string> PlanTexts(bool russian) {
+  std::map<std::string, std::string> texts;
+  for (const Case& row : ReadTable("data/plan_texts.tsv")) texts[row[0]] = row[russian ? 2 : 1];
+  for (const auto& [name, text] : CatalogueByName(russian)) texts["@" + name] = text;
+  return texts;
 }
-
-// The captions of personnel categories I to IV and the column names of their tables
-// (in Field order), English and Russian.
-const std::array<std::string, 4> kCaptions[] = {
-    {"Category I (Weapon scientific and technical personnel)",
-     "Category II (Other scientific and technical personnel)",
-     "Category III (Supporting personnel)",
-     "Category IV (Personnel, who will spend less than 22 days per year on the project)"},
-    {"Категория I (Оружейные ученые и специалисты)", "Категория II (Другие ученые и специалисты)",
-     "Категория III (Вспомогательный персонал)",
-     "Категория IV (Персонал с долей участия менее 10%)"}};
-const std::array<std::string, 9> kColumnNames[] = {
-    {"Persons", "Name", "Year of birth", "Degree", "Weapon expertise code", "Function in project",
-     "Daily rate", "Days", "Amount"},
-    {"Число лиц", "ФИО", "Год рождения", "Степень", "Код оружейной деятельности", "Роль в проекте",
-     "Дневная ставка", "Дни", "Сумма"}};
 
 std::string RussianMonths(int months) {
   const int lastTwo = months % 100, last = months % 10;
@@ -168,6 +154,11 @@ const std::vector<Field> kStaffColumns[] = {
 using Amounts = std::vector<std::vector<double>>;
 constexpr int kOverheadRow = 26, kTotalRow = 27;
 
+// The lines of the financial tables, their labels, default amounts and sums.
+std::vector<Case> FinancialRows() {
+  return ReadTable("data/financial_rows.tsv");
+}
+
 // The people of each institution: the plan's, or the default staff for every one.
 std::vector<InstitutionStaff> StaffOf(const WorkPlan& plan) {
   if (!plan.personnel.empty()) return plan.personnel;
@@ -186,9 +177,10 @@ double Sum(const std::vector<Person>& people, bool amounts) {
 // grants of categories I to IV (rows 4 to 7, in kind) are those of its personnel, the
 // same in each year; the overhead and the bank fees keep within the funding norms.
 std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n) {
-  std::vector<ExpenseLine> lines = {{10, 3000}, {11, 1000},         {13, 800}, {14, 100},
-                                    {16, 100},  {17, 150},          {18, 500}, {19, 60},
-                                    {20, 90},   {kOverheadRow, 400}};
+  std::vector<ExpenseLine> lines;
+  for (const Case& row : FinancialRows()) {
+    if (!row[2].empty()) lines.push_back({std::stoi(row[0]), std::stod(row[2])});
+  }
   lines[0].singleItem = true;
   const auto staff = StaffOf(plan);
   for (int c = 0; c < 4 && n < staff.size(); ++c) {
@@ -205,9 +197,14 @@ std::vector<ExpenseLine> InstitutionExpenses(const WorkPlan& plan, std::size_t n
 struct CostTableForm {
   std::string code;
   int first, last;
+  std::string title, boxes;  // the catalogue's title and check boxes of the table's kind
 };
-const CostTableForm kCostTables[] = {{"2", 10, 11},   {"2-1", 10, 11}, {"3", 13, 13},
-                                     {"3-1", 13, 13}, {"4", 16, 20},   {"4-1", 16, 20}};
+const CostTableForm kCostTables[] = {{"2", 10, 11, "@TitleEquipmentSummary", "Equip"},
+                                     {"2-1", 10, 11, "@TitleEquipmentSummary", "Equip"},
+                                     {"3", 13, 13, "@TitleMaterialsSummary", "Mat"},
+                                     {"3-1", 13, 13, "@TitleMaterialsSummary", "Mat"},
+                                     {"4", 16, 20, "@TitleOdcSummary", "Odc"},
+                                     {"4-1", 16, 20, "@TitleOdcSummary", "Odc"}};
 
 // Each line in the columns of quarters 1 and 2, of each year and of the total. A project
 // shorter than a year spends its first year in its own quarters, so quarters 1 and 2
@@ -231,106 +228,72 @@ void AddExpenses(Amounts& amounts, const std::vector<ExpenseLine>& lines, int qu
 
 // Every subtotal and the total of each column, from the lines they add up.
 void AddUpColumns(Amounts& amounts) {
-  const std::map<int, std::vector<int>> sums = {{8, {4, 5, 6, 7}},
-                                                {12, {10, 11}},
-                                                {21, {16, 17, 18, 19, 20}},
-                                                {25, {23, 24}},
-                                                {kTotalRow, {8, 12, 13, 14, 21, 25, 26}}};
-  for (std::size_t c = 4; c < amounts[0].size(); ++c) {
-    for (const auto& [row, lines] : sums) {
-      for (int line : lines) amounts[row][c] += amounts[line][c];
+  for (const Case& row : FinancialRows()) {
+    std::istringstream lines(row[3]);
+    for (int line; lines >> line;) {
+      for (std::size_t c = 4; c < amounts[0].size(); ++c)
+        amounts[std::stoul(row[0])][c] += amounts[line][c];
     }
   }
 }
 
 class PlanWriter {
  public:
-  explicit PlanWriter(const WorkPlan& plan) : plan_(plan), cat_(CatalogueFor(plan.russian)) {}
+  explicit PlanWriter(const WorkPlan& plan) : plan_(plan), texts_(PlanTexts(plan.russian)) {}
 
   WorkPlanDocument Write() {
-    const auto prose = Paragraph(
-        T("The work is described in the usual detail.", "Работа описана с обычной подробностью."));
-    Add("Title", "",
-        {Paragraph(T("Work plan of Project #", "План работ по проекту #") + plan_.projectNumber)});
-    Add("HeadingI", cat_.HeadingI, {});
-    Add("HeadingI1", cat_.HeadingI1,
-        {Paragraph(T("Instruments for a quiet laboratory", "Приборы для тихой лаборатории"))});
-    Add("HeadingI2", cat_.HeadingI2, {Paragraph(T("Dr. A. N. Author", "Д-р А. Н. Автор"))});
-    Add("HeadingI3", cat_.HeadingI3, {});
-    Add("HeadingI31", cat_.HeadingI31, {Table(InstitutionTable(0))});
-    Add("HeadingI32", cat_.HeadingI32, ParticipantEntries());
-    Add("HeadingI4", cat_.HeadingI4, {});
-    AddPlain("HeadingI41", T("4.1. Collaborators", "4.1. Коллабораторы"),
-             {Paragraph(Collaborators())});
-    Add("HeadingI42", cat_.HeadingI42, {PartnersContent()});
-    Add("HeadingI5", cat_.HeadingI5, {Paragraph(MonthsText())});
-    Add("HeadingI6", cat_.HeadingI6,
-        {Paragraph(T("Laboratory building, Almaty", "Лабораторный корпус, Алматы"))});
-    Add("HeadingII", cat_.HeadingII, {});
-    Add("HeadingII1", cat_.HeadingII1, {prose});
-    Add("HeadingII2", cat_.HeadingII2, {prose});
-    AddPlain("HeadingII3", T("3. Scientific Background", "3. Научная база"), {prose});
-    Add("HeadingII4", cat_.HeadingII4, {prose});
-    Add("HeadingII5", cat_.HeadingII5, {prose});
-    Add("HeadingII6", cat_.HeadingII6, {prose});
-    Add("HeadingII7", cat_.HeadingII7, {Table(ScheduleTable())});
-    Add("HeadingII8", cat_.HeadingII8, {});
-    Add("HeadingII81", cat_.HeadingII81, PersonnelEntries());
-    Add("HeadingII9", cat_.HeadingII9, FinancialTables());
-    Add("HeadingII10", cat_.HeadingII10, {});
-    Add("HeadingII101", cat_.HeadingII101, CostTables(0));
-    Add("HeadingII102", cat_.HeadingII102, CostTables(2));
-    Add("HeadingII103", cat_.HeadingII103, SingleItems());
-    Add("HeadingII104", cat_.HeadingII104, CostTables(4));
+    const std::map<std::string, std::function<std::vector<Block>()>> parts = {
+        {"title", [&] { return Blocks(Paragraph(T("title") + plan_.projectNumber)); }},
+        {"leading", [&] { return Blocks(Table(InstitutionTable(0))); }},
+        {"participants", [&] { return ParticipantEntries(); }},
+        {"partners", [&] { return Blocks(PartnersContent()); }},
+        {"duration", [&] { return Blocks(Paragraph(MonthsText())); }},
+        {"schedule", [&] { return Blocks(Table(ScheduleTable())); }},
+        {"personnel", [&] { return PersonnelEntries(); }},
+        {"financial", [&] { return FinancialTables(); }},
+        {"equipment", [&] { return CostTables(0); }},
+        {"materials", [&] { return CostTables(2); }},
+        {"single items", [&] { return SingleItems(); }},
+        {"other direct costs", [&] { return CostTables(4); }}};
+    for (const Case& row : ReadTable("data/plan_sections.tsv")) {
+      const std::string& body = row[2];
+      document_.sections.push_back({row[0], row[1].empty() ? "" : word::PatternToText(T(row[1])),
+                                    body.starts_with("=") ? parts.at(body.substr(1))()
+                                    : body.empty()        ? std::vector<Block>{}
+                                                          : Blocks(Paragraph(T(body)))});
+    }
     return std::move(document_);
   }
 
  private:
-  // The plan's own text in its language.
-  std::string T(const std::string& english, const std::string& russian) const {
-    return plan_.russian ? russian : english;
-  }
-  std::string None() const { return T("None", "Нет"); }
-  std::string Total() const { return T("Total", "Всего"); }
-  std::string Collaborators() const {
-    return T("Example University, Oslo", "Университет примеров, Осло");
-  }
-  std::string Leading() const {
-    return T("Institute of Applied Studies", "Институт прикладных исследований");
-  }
+  // The plan's own text in its language, by its key in plan_texts.tsv.
+  const std::string& T(const std::string& key) const { return texts_.at(key); }
+  static std::vector<Block> Blocks(const Block& block) { return {block}; }
   std::string Institute(std::size_t number) const {
-    return T("Institute No. ", "Институт № ") + std::to_string(number);
+    return T("institute") + std::to_string(number);
   }
   std::string MonthsText() const {
     return std::to_string(plan_.months) + (plan_.russian ? RussianMonths(plan_.months) : " months");
   }
 
-  void Add(const std::string& id, const std::string& pattern, std::vector<Block> body) {
-    AddPlain(id, word::PatternToText(pattern), std::move(body));
-  }
-  void AddPlain(const std::string& id, const std::string& heading, std::vector<Block> body) {
-    document_.sections.push_back({id, heading, std::move(body)});
-  }
-
   // The institution's name stands in cell (1, 2); 0 is the leading institution.
   CellGrid InstitutionTable(std::size_t number) const {
-    return {{T("Name", "Название"), number == 0 ? Leading() : Institute(number)},
-            {T("City", "Город"), T("Almaty", "Алматы")}};
+    return {{T("name"), number == 0 ? T("leading") : Institute(number)}, {T("city"), T("almaty")}};
   }
 
   std::vector<Block> ParticipantEntries() const {
-    if (plan_.participants == 0) return {Paragraph(None())};
+    if (plan_.participants == 0) return {Paragraph(T("none"))};
     std::vector<Block> body;
     for (int n = 1; n <= plan_.participants; ++n) {
-      body.push_back(Paragraph(cat_.LblParticipantInstitution + std::to_string(n)));
+      body.push_back(Paragraph(T("@LblParticipantInstitution") + std::to_string(n)));
       body.push_back(Table(InstitutionTable(n)));
     }
     return body;
   }
 
   Block PartnersContent() const {
-    if (!plan_.partnersTable) return Paragraph(None());
-    return Table({{T("Partner", "Партнер"), T("Country", "Страна")}, {Collaborators(), "Norway"}});
+    if (!plan_.partnersTable) return Paragraph(T("none"));
+    return Table({{T("partner"), T("country")}, {T("collaborators"), "Norway"}});
   }
 
   // A heading row, for each task its task row, its subtask rows and its person-days row,
@@ -343,23 +306,23 @@ class PlanWriter {
     }
     const auto tasks =
         plan_.schedule.empty() ? DefaultSchedule(quarters, personnelDays) : plan_.schedule;
-    CellGrid grid{{T("Task / Subtask", "Задача / Подзадача")}};
-    for (int q = 1; q <= quarters; ++q) grid[0].push_back(T("Q", "Кв. ") + std::to_string(q));
-    grid[0].push_back(Total());
+    CellGrid grid{{T("task column")}};
+    for (int q = 1; q <= quarters; ++q) grid[0].push_back(T("quarter") + std::to_string(q));
+    grid[0].push_back(T("total"));
     std::vector<double> totals(quarters, 0);
     for (size_t t = 0; t < tasks.size(); ++t) {
       const std::string number = std::to_string(t + 1);
       grid.push_back(std::vector<std::string>(quarters + 2));
-      grid.back()[0] = cat_.LblTask + number;
+      grid.back()[0] = T("@LblTask") + number;
       for (size_t s = 0; s < tasks[t].subtasks.size(); ++s) {
         grid.push_back(
-            DaysRow(cat_.LblSubtask + number + "." + std::to_string(s + 1), tasks[t].subtasks[s]));
+            DaysRow(T("@LblSubtask") + number + "." + std::to_string(s + 1), tasks[t].subtasks[s]));
       }
       const auto days = TaskDays(tasks[t], quarters);
-      grid.push_back(DaysRow(cat_.LblPersonDays, days));
+      grid.push_back(DaysRow(T("@LblPersonDays"), days));
       for (int q = 0; q < quarters; ++q) totals[q] += days.at(q);
     }
-    grid.push_back(DaysRow(cat_.LblTotal, totals));
+    grid.push_back(DaysRow(T("@LblTotal"), totals));
     return grid;
   }
 
@@ -368,13 +331,13 @@ class PlanWriter {
     const auto staff = StaffOf(plan_);
     std::vector<Block> body;
     for (std::size_t n = 0; n < staff.size(); ++n) {
-      body.push_back(Paragraph(n == 0 ? cat_.LblLeadingInstitution + ": " + Leading()
-                                      : cat_.LblParticipantInstitution + std::to_string(n) + ": " +
+      body.push_back(Paragraph(n == 0 ? T("@LblLeadingInstitution") + ": " + T("leading")
+                                      : T("@LblParticipantInstitution") + std::to_string(n) + ": " +
                                             Institute(n)));
       for (int c = 0; c < 4; ++c) {
         const auto& people = staff[n].categories[c];
         if (people.empty()) continue;
-        body.push_back(Paragraph(kCaptions[plan_.russian][c]));
+        body.push_back(Paragraph(T("category " + std::to_string(c + 1))));
         body.push_back(Table(StaffTable(c, people)));
       }
     }
@@ -386,19 +349,24 @@ class PlanWriter {
   CellGrid StaffTable(int category, const std::vector<Person>& people) const {
     const auto& columns = kStaffColumns[category == 3 && people.front().persons > 0 ? 4 : category];
     CellGrid grid(1);
-    for (Field field : columns) grid[0].push_back(kColumnNames[plan_.russian][field]);
+    for (Field field : columns) grid[0].push_back(T("column " + std::to_string(field)));
     double days = 0, amount = 0;
     for (const Person& p : people) {
-      const std::string values[] = {
-          std::to_string(p.persons), p.name,           "1970",
-          T("PhD", "к.т.н."),        p.weapon,         p.function,
-          DaysText(p.rate),          DaysText(p.days), DaysText(p.rate * p.days)};
+      const std::string values[] = {std::to_string(p.persons),
+                                    p.name,
+                                    "1970",
+                                    T("degree"),
+                                    p.weapon,
+                                    p.function,
+                                    DaysText(p.rate),
+                                    DaysText(p.days),
+                                    DaysText(p.rate * p.days)};
       auto& row = grid.emplace_back();
       for (Field field : columns) row.push_back(values[field]);
       days += p.days;
       amount += p.rate * p.days;
     }
-    grid.push_back({Total(), DaysText(days), DaysText(amount)});
+    grid.push_back({T("total"), DaysText(days), DaysText(amount)});
     return grid;
   }
 
@@ -418,11 +386,11 @@ class PlanWriter {
     std::vector<Block> body;
     for (std::size_t t = 0; t < tables; ++t) {
       const std::string number = t == 0 ? "" : "-" + std::to_string(t);
-      const std::string header = t == 0   ? cat_.TitleRecipientBudget
-                                 : t == 1 ? cat_.TitleLeadingBudget
-                                          : cat_.TitleParticipantBudget + std::to_string(t - 1);
+      const std::string header = t == 0   ? T("@TitleRecipientBudget")
+                                 : t == 1 ? T("@TitleLeadingBudget")
+                                          : T("@TitleParticipantBudget") + std::to_string(t - 1);
       AddUpColumns(amounts[t]);
-      body.push_back(Paragraph(word::PatternToText(cat_.TitleTable1) + number));
+      body.push_back(Paragraph(word::PatternToText(T("@TitleTable1")) + number));
       body.push_back(Paragraph(word::PatternToText(header)));
       body.push_back(FinancialGrid(amounts[t], years));
     }
@@ -433,31 +401,21 @@ class PlanWriter {
   // and the last row with one merged cell per period and one for the whole table.
   Block FinancialGrid(const Amounts& amounts, int years) const {
     const int columns = 2 * years + 7;
-    // The labels of rows 4 to 27; group captions stay empty.
-    // clang-format off
-    const std::vector<std::string> labels = {
-        cat_.CatGrantsI, cat_.CatGrantsII, cat_.CatGrantsIII, cat_.CatGrantsIV, cat_.LblSubtotal,
-        "", cat_.CatCapitalEquipment, cat_.CatNonCapitalEquipment, cat_.LblSubtotal,
-        cat_.CatMaterials, cat_.CatBankFees, "", cat_.CatTechnologicalEnergy,
-        cat_.CatCommunications, cat_.CatSubcontracts, cat_.CatLogistics, cat_.CatOtherDirectCosts,
-        cat_.LblSubtotal, "", cat_.CatCisTravel, cat_.CatNonCisTravel, cat_.LblSubtotal,
-        T("Overhead", "Накладные расходы"), cat_.LblTotal};
-    // clang-format on
     CellGrid grid(3, std::vector<std::string>(columns));
     for (int p = 0; p <= years + 1; ++p) {
-      grid[0][3 + 2 * p] = p == 0       ? T("Quarters 1-2", "Кварталы 1-2")
-                           : p <= years ? T("Year ", "Год ") + std::to_string(p)
-                                        : Total();
+      grid[0][3 + 2 * p] = p == 0       ? T("quarters 1-2")
+                           : p <= years ? T("year") + std::to_string(p)
+                                        : T("total");
       grid[1][3 + 2 * p] = "(1)";
       grid[1][4 + 2 * p] = "(2)";
     }
-    for (int row = 4; row <= kTotalRow; ++row) {
+    for (const Case& row : FinancialRows()) {
       auto& cells = grid.emplace_back(columns);
-      cells[1] = labels.at(row - 4);
-      if (cells[1].empty()) continue;
-      for (int c = 4; c <= columns; ++c) cells[c - 1] = DaysText(amounts[row][c]);
+      if (row[1].empty()) continue;
+      cells[1] = T(row[1]);
+      for (int c = 4; c <= columns; ++c) cells[c - 1] = DaysText(amounts[std::stoul(row[0])][c]);
     }
-    grid.push_back({"", cat_.LblTotal, ""});
+    grid.push_back({"", T("@LblTotal"), ""});
     std::vector<std::vector<int>> spans(kTotalRow);
     spans.push_back({1, 1, 1});
     for (int c = 4; c <= columns; c += 2) {
@@ -474,9 +432,9 @@ class PlanWriter {
     for (const auto& form : {kCostTables[first], kCostTables[first + 1]}) {
       CellGrid grid = CostTableRows(form);
       if (grid.size() == 5) continue;
-      body.push_back(Paragraph(T("TABLE ", "ТАБЛИЦА ") + form.code));
+      body.push_back(Paragraph(T("table") + form.code));
       body.push_back(Table(grid));
-      body.push_back(Paragraph(T("Prices in US dollars.", "Цены в долларах США.")));
+      body.push_back(Paragraph(T("prices")));
     }
     return body;
   }
@@ -484,22 +442,11 @@ class PlanWriter {
   // The title, the project, and the boxes of the table's kind with the one of the table
   // ticked, one line each.
   std::string CaptionBlock(const CostTableForm& form) const {
-    const char kind = form.code[0];
-    const std::string& title = kind == '2'   ? cat_.TitleEquipmentSummary
-                               : kind == '3' ? cat_.TitleMaterialsSummary
-                                             : cat_.TitleOdcSummary;
-    // clang-format off
-    const std::string* boxes[3][4] = {{&cat_.ChkEquipInKindOn, &cat_.ChkEquipPurchasedOff,
-                                       &cat_.ChkEquipInKindOff, &cat_.ChkEquipPurchasedOn},
-                                      {&cat_.ChkMatInKindOn, &cat_.ChkMatPurchasedOff,
-                                       &cat_.ChkMatInKindOff, &cat_.ChkMatPurchasedOn},
-                                      {&cat_.ChkOdcInKindOn, &cat_.ChkOdcPurchasedOff,
-                                       &cat_.ChkOdcInKindOff, &cat_.ChkOdcPurchasedOn}};
-    // clang-format on
-    const auto& lines = boxes[kind - '2'];
-    const int ticked = form.code.size() > 1 ? 2 : 0;
-    return title + "\v" + cat_.TitleProjectAgreement + plan_.projectNumber + "\v" + *lines[ticked] +
-           "\v" + *lines[ticked + 1];
+    const std::string boxes = "@Chk" + form.boxes;
+    const bool purchased = form.code.size() > 1;
+    return T(form.title) + "\v" + T("@TitleProjectAgreement") + plan_.projectNumber + "\v" +
+           T(boxes + (purchased ? "InKindOff" : "InKindOn")) + "\v" +
+           T(boxes + (purchased ? "PurchasedOn" : "PurchasedOff"));
   }
 
   // When an item is bought and for how much: over the whole project, or year by year when
@@ -521,8 +468,8 @@ class PlanWriter {
   CellGrid CostTableRows(const CostTableForm& form) {
     CellGrid grid = {{""},
                      {CaptionBlock(form)},
-                     {T("No.", "№"), "x", T("Description", "Описание"), T("Quarters", "Кварталы"),
-                      T("Quantity", "Количество"), T("Unit price", "Цена"), T("Total", "Всего")},
+                     {T("number"), "x", T("description"), T("quarters"), T("quantity"),
+                      T("unit price"), T("total")},
                      {"(1)", "(2)", "(3)", "(4)", "(5)", "(6)", "(7)"},
                      std::vector<std::string>(7)};
     double total = 0;
@@ -534,8 +481,8 @@ class PlanWriter {
         if (yearly == 0 || line.row < form.first || line.row > form.last) continue;
         if (subtotal == 0) {
           grid.push_back(
-              {n == 0 ? cat_.LblLeadingInstitution
-                      : cat_.LblParticipantInstitution + std::to_string(n) + ": " + Institute(n),
+              {n == 0 ? T("@LblLeadingInstitution")
+                      : T("@LblParticipantInstitution") + std::to_string(n) + ": " + Institute(n),
                "", "", "", "", "", ""});
         }
         for (const auto& [quarterList, amount] : Purchases(yearly)) {
@@ -548,34 +495,33 @@ class PlanWriter {
                           odc               ? "5." + std::to_string(line.row - 15)
                           : line.singleItem ? "x"
                                             : "",
-                          T("Item of line ", "Позиция строки ") + std::to_string(line.row),
-                          quarterList, DaysText(pieces), DaysText(amount / pieces),
-                          DaysText(amount)});
+                          T("item of line") + std::to_string(line.row), quarterList,
+                          DaysText(pieces), DaysText(amount / pieces), DaysText(amount)});
           subtotal += amount;
         }
       }
       if (subtotal == 0) continue;
-      grid.push_back({cat_.LblSubtotal, DaysText(subtotal), "", "", "", "", ""});
+      grid.push_back({T("@LblSubtotal"), DaysText(subtotal), "", "", "", "", ""});
       total += subtotal;
     }
     if (grid.size() > 5)
-      grid.push_back({cat_.LblEstimatedTotalCost, DaysText(total), "", "", "", "", ""});
+      grid.push_back({T("@LblEstimatedTotalCost"), DaysText(total), "", "", "", "", ""});
     return grid;
   }
 
   // One titled table for each item marked in Tables 2 to 3-1.
   std::vector<Block> SingleItems() const {
-    if (singleItems_.empty()) return {Paragraph(None())};
+    if (singleItems_.empty()) return {Paragraph(T("none"))};
     std::vector<Block> body;
     for (const auto& item : singleItems_) {
-      body.push_back(Paragraph(cat_.TitleSingleItem));
-      body.push_back(Table({{T("Table / item", "Таблица / позиция"), item}}));
+      body.push_back(Paragraph(T("@TitleSingleItem")));
+      body.push_back(Table({{T("table / item"), item}}));
     }
     return body;
   }
 
   const WorkPlan& plan_;
-  const text::TextCatalogue cat_;
+  const std::map<std::string, std::string> texts_;
   WorkPlanDocument document_;
   std::vector<std::string> singleItems_;  // "table / item" of the marked items
 };
@@ -642,17 +588,13 @@ void WorkPlanDocument::Save(const std::string& path,
   docx.Save(path);
 }
 
-// Every category filled; the rates and day counts stay within the norms for projects of
-// 5 months and more, and the grants make more than half of the default plan's cost.
+// Every category filled, as tests/data/default_staff.tsv gives them.
 InstitutionStaff DefaultStaff(bool ru, int years) {
-  InstitutionStaff staff{
-      {{{{ru ? "А. Иванов" : "A. Ivanov", ru ? "Руководитель" : "Leader", "1.2, 4.9", 35, 90}},
-        {{ru ? "Б. Петров" : "B. Petrov", ru ? "Инженер" : "Engineer", "", 30, 80.5},
-         {ru ? "В. Сидорова" : "V. Sidorova", ru ? "Аналитик" : "Analyst", "", 25, 60}},
-        {{ru ? "Г. Смирнов" : "G. Smirnov", ru ? "Техник" : "Technician", "", 20, 40}},
-        {{"", ru ? "Консультант" : "Consultant", "", 35, 10}}}}};
-  for (auto& people : staff.categories) {
-    for (Person& p : people) p.days *= years;
+  InstitutionStaff staff;
+  for (const Case& row : ReadTable("data/default_staff.tsv")) {
+    staff.categories.at(std::stoul(row[0]) - 1)
+        .push_back({row[ru ? 2 : 1], row[ru ? 4 : 3], row[5], std::stod(row[6]),
+                    std::stod(row[7]) * years});
   }
   return staff;
 }
