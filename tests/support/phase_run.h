@@ -56,20 +56,17 @@ class PhaseRun {
   validate::RunContext ctx;
 };
 
-// The fixture of one phase's tests: Parse opens a plan in a fresh run that knows what the
-// structure check found in it (participants and duration), lets `setup` change the run
-// and runs the phase.
+// What the structure check found in the plan (project number, participants, duration)
+// as a run that goes on to a later phase knows it.
+void SetPlanFacts(validate::RunContext& ctx, const WorkPlan& plan);
+
 template <bool (*Phase)(validate::RunContext&)>
 class PhaseTest : public ::testing::Test {
  protected:
   using Setup = std::function<void(validate::RunContext&)>;
   bool Parse(const WorkPlanDocument& doc, const WorkPlan& plan = {}, const Setup& setup = {}) {
     run_ = std::make_unique<PhaseRun>(plan.russian);
-    ctx().ProjectNumber = plan.projectNumber;
-    ctx().SetParticipantCount(plan.participants);
-    ctx().ProjectDurationMonths = static_cast<std::int16_t>(plan.months);
-    ctx().ProjectDurationQuarters = static_cast<std::int16_t>(plan.Quarters());
-    ctx().ProjectDurationYears = static_cast<std::int16_t>(plan.Years());
+    SetPlanFacts(ctx(), plan);
     if (setup) setup(ctx());
     EXPECT_TRUE(run_->Open(doc));
     return Phase(ctx());
