@@ -465,6 +465,11 @@ std::string Show(const Leaf& leaf) {
       },
       leaf);
 }
+Strings Shown(const Leaves& leaves) {
+  Strings shown;
+  for (const auto& leaf : leaves) shown.push_back(Show(leaf));
+  return shown;
+}
 // "PATH = VALUES": the figures and the values as they show.
 std::pair<Leaves, Strings> FiguresAndValues(Ctx& ctx, const std::string& rest) {
   const auto eq = rest.find(" =");
@@ -555,9 +560,9 @@ struct Outcome {
   std::string log;
 };
 
-const std::set<std::string> kExpectations = {"passes", "fails", "error",     "warning",
-                                             "info",   "box",   "question",  "mark",
-                                             "figure", "log",   "log-absent"};
+const std::set<std::string> kExpectations = {"passes", "fails", "error",    "warning",
+                                             "info",   "box",   "question", "mark",
+                                             "figure", "same",  "log",      "log-absent"};
 const std::set<std::string> kRunOps = {"phase",  "set",  "participants", "word-fails",
                                        "answer", "file", "args"};
 
@@ -658,12 +663,14 @@ void Check(const Scenario& s, const Outcome& o, Ctx* ctx, const WorkPlanDocument
   for (const auto& line : Expected(s, "log-absent", doc))
     EXPECT_EQ(o.log.find(line), std::string::npos) << line;
   for (const auto& line : s.lines) {
-    if (line.keyword != "figure") continue;
+    if (line.keyword != "figure" && line.keyword != "same") continue;
     if (!ctx) Malformed(line.where + ": no figures of a program run");
-    const auto [leaves, values] = FiguresAndValues(*ctx, line.rest);
-    Strings shown;
-    for (const auto& leaf : leaves) shown.push_back(Show(leaf));
-    EXPECT_EQ(shown, values) << line.where << ": " << line.rest;
+    const Strings paths = Words(line.rest);
+    const auto [leaves, values] =
+        line.keyword == "figure"
+            ? FiguresAndValues(*ctx, line.rest)
+            : std::pair{Figures(*ctx, paths.at(0)), Shown(Figures(*ctx, paths.at(1)))};
+    EXPECT_EQ(Shown(leaves), values) << line.where << ": " << line.rest;
   }
 }
 
