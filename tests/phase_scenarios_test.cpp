@@ -82,15 +82,14 @@ std::string Unescape(const std::string& text) {
 
 // The first n words of a line and the text after them, verbatim but for one blank.
 std::pair<Strings, std::string> Split(const std::string& rest, std::size_t n) {
-  Strings words;
-  std::size_t at = 0;
-  while (words.size() < n) {
-    const std::size_t begin = rest.find_first_not_of(' ', at);
-    if (begin == std::string::npos) Malformed("too few words in: " + rest);
-    at = std::min(rest.find(' ', begin), rest.size());
-    words.push_back(rest.substr(begin, at - begin));
-  }
-  return {words, Unescape(n == 0 ? rest : rest.substr(std::min(at + 1, rest.size())))};
+  std::istringstream in(rest);
+  Strings words(n);
+  for (auto& word : words)
+    if (!(in >> word)) Malformed("too few words in: " + rest);
+  std::string text;
+  if (n > 0) in.get();  // the blank after the words
+  std::getline(in, text);
+  return {words, Unescape(text)};
 }
 
 // "key=value" words, a key alone standing for 1; Take moves one into its field.
@@ -103,14 +102,25 @@ Options ReadOptions(const std::string& text) {
   }
   return options;
 }
+std::string Show(const std::string* v) {
+  return *v;
+}
+template <typename X>
+std::string Show(const X* v) {
+  std::ostringstream out;
+  out << std::setprecision(12) << static_cast<double>(*v);
+  return out.str();
+}
+void Assign(std::string* v, Txt value) {
+  *v = value;
+}
+template <typename X>
+void Assign(X* v, Txt value) {
+  *v = static_cast<X>(std::stod(value));
+}
 template <typename F>
 void Take(Options& options, const std::string& key, F& field) {
-  if (!options.contains(key)) return;
-  if constexpr (std::is_same_v<F, std::string>)
-    field = options[key];
-  else
-    field = static_cast<F>(std::stod(options[key]));
-  options.erase(key);
+  if (options.contains(key)) Assign(&field, options[key]), options.erase(key);
 }
 void Done(const Options& options) {
   if (!options.empty()) Malformed("unknown option " + options.begin()->first);
@@ -150,28 +160,23 @@ void AddExpense(WorkPlan& p, std::size_t institution, const std::string& text) {
   p.expenses[institution].push_back(line);
 }
 
+InstitutionStaff Staff(const WorkPlan& p, Txt kind) {
+  return kind == "empty" ? InstitutionStaff{} : DefaultStaff(p.russian);
+}
 // A change by keyword: the words it takes, then the text after them.
 template <typename X>
 struct Op {
   std::size_t words;
   void (*apply)(X&, W, Txt);
 };
+// clang-format off
 const std::map<std::string, Op<WorkPlan>> kPlanOps = {
     {"plan", {0, [](WorkPlan& p, W, Txt t) { ApplyPlanWords(p, t); }}},
     {"task", {0, [](WorkPlan& p, W, Txt t) { p.schedule.push_back(Task(t)); }}},
-    {"staff",
-     {0,
-      [](WorkPlan& p, W, Txt t) {
-        for (const auto& w : Words(t))
-          p.personnel.push_back(w == "empty" ? InstitutionStaff{} : DefaultStaff(p.russian));
-      }}},
-    {"person",
-     {3,
-      [](WorkPlan& p, W w, Txt t) {
-        SetPerson(p.personnel.at(N(w[0])).categories.at(N(w[1]) - 1).at(N(w[2]) - 1), t);
-      }}},
-    {"expense", {1, [](WorkPlan& p, W w, Txt t) { AddExpense(p, N(w[0]), t); }}},
-};
+    {"staff", {0, [](WorkPlan& p, W, Txt t) { for (const auto& w : Words(t)) p.personnel.push_back(Staff(p, w)); }}},
+    {"person", {3, [](WorkPlan& p, W w, Txt t) { SetPerson(p.personnel.at(N(w[0])).categories.at(N(w[1]) - 1).at(N(w[2]) - 1), t); }}},
+    {"expense", {1, [](WorkPlan& p, W w, Txt t) { AddExpense(p, N(w[0]), t); }}}};
+// clang-format on
 
 // ---- Changes to the document ----
 
@@ -196,44 +201,27 @@ void InsertRow(CellGrid& grid, std::size_t at, Strings row) {
   grid.insert(grid.begin() + static_cast<long>(at) - 1, std::move(row));
 }
 
+// clang-format off
 const std::map<std::string, Op<Doc>> kDocOps = {
     {"drop", {1, [](Doc& d, W w, Txt) { d.Remove(w[0]); }}},
     {"end-after", {1, [](Doc& d, W w, Txt) { d.EndAfter(w[0]); }}},
     {"swap", {2, [](Doc& d, W w, Txt) { std::swap(d[w[0]], d[w[1]]); }}},
     {"retitle", {1, [](Doc& d, W w, Txt t) { d[w[0]].heading = t; }}},
     {"copy", {2, [](Doc& d, W w, Txt) { d.Body(w[1]) = d.Body(w[0]); }}},
-    {"body-from",
-     {1,
-      [](Doc& d, W w, Txt t) {
-        WorkPlan other;
-        d.Body(w[0]) = BuildWorkPlan(ApplyPlanWords(other, t)).Body(w[0]);
-      }}},
+    {"body-from", {1, [](Doc& d, W w, Txt t) { WorkPlan o; d.Body(w[0]) = BuildWorkPlan(ApplyPlanWords(o, t)).Body(w[0]); }}},
     {"line", {2, [](Doc& d, W w, Txt t) { d.Body(w[0]).at(N(w[1])) = Paragraph(t); }}},
-    {"insert",
-     {2, [](Doc& d, W w,
-            Txt t) { d.Body(w[0]).insert(d.Body(w[0]).begin() + std::stol(w[1]), Paragraph(t)); }}},
+    {"insert", {2, [](Doc& d, W w, Txt t) { d.Body(w[0]).insert(d.Body(w[0]).begin() + std::stol(w[1]), Paragraph(t)); }}},
     {"add", {1, [](Doc& d, W w, Txt t) { d.Body(w[0]).push_back(Paragraph(t)); }}},
     {"add-table", {1, [](Doc& d, W w, Txt t) { d.Body(w[0]).push_back(Table({Words(t)})); }}},
     {"repeat", {2, [](Doc& d, W w, Txt) { d.Body(w[0]).push_back(d.Body(w[0]).at(N(w[1]))); }}},
     {"erase", {2, [](Doc& d, W w, Txt t) { EraseRange(d.Body(w[0]), w[1], t, 0); }}},
     {"cell", {3, [](Doc& d, W w, Txt t) { Grid(d, w[0]).at(N(w[1]) - 1).at(N(w[2]) - 1) = t; }}},
     {"rows-erase", {2, [](Doc& d, W w, Txt t) { EraseRange(Grid(d, w[0]), w[1], t, 1); }}},
-    {"row-copy",
-     {3,
-      [](Doc& d, W w, Txt) { InsertRow(Grid(d, w[0]), N(w[2]), Grid(d, w[0]).at(N(w[1]) - 1)); }}},
-    {"row-blank",
-     {2,
-      [](Doc& d, W w, Txt) {
-        InsertRow(Grid(d, w[0]), N(w[1]), Strings(Grid(d, w[0]).at(N(w[1]) - 1).size()));
-      }}},
+    {"row-copy", {3, [](Doc& d, W w, Txt) { InsertRow(Grid(d, w[0]), N(w[2]), Grid(d, w[0]).at(N(w[1]) - 1)); }}},
+    {"row-blank", {2, [](Doc& d, W w, Txt) { InsertRow(Grid(d, w[0]), N(w[1]), Strings(Grid(d, w[0]).at(N(w[1]) - 1).size())); }}},
     {"cell-add", {2, [](Doc& d, W w, Txt) { Grid(d, w[0]).at(N(w[1]) - 1).emplace_back(); }}},
-    {"column-drop",
-     {1,
-      [](Doc& d, W w, Txt) {
-        CellGrid& grid = Grid(d, w[0]);
-        for (std::size_t row = 0; row + 1 < grid.size(); ++row) grid[row].erase(grid[row].begin());
-      }}},
-};
+    {"column-drop", {1, [](Doc& d, W w, Txt) { for (auto& row : Grid(d, w[0])) if (&row != &Grid(d, w[0]).back()) row.erase(row.begin()); }}}};
+// clang-format on
 
 template <typename X>
 void Apply(const std::map<std::string, Op<X>>& ops, const Scenario& s, X& target) {
@@ -257,10 +245,7 @@ using Path = std::span<const Step>;
 template <typename X>
 void Walk(X& node, Path path, Leaves& out);
 
-template <typename V, typename F>
-requires requires(V v) {
-  v.begin();
-}
+template <typename V, typename F, typename = decltype(std::declval<V>().begin())>
 void Select(V& items, const Step& s, F&& visit) {
   if (!s.name.empty()) return;
   if (s.index >= 0) return visit(items.at(static_cast<std::size_t>(s.index)));
@@ -301,35 +286,23 @@ template <typename C, typename M>
 std::pair<const std::string, Accessor> Field(const char* name, M C::*member) {
   return {name, [member](Ctx& c, Path path, Leaves& out) { Walk(c.*member, path, out); }};
 }
+// The figures by the names the checks use.
+#define KV_FIGURE(name) Field(#name, &Ctx::name)
+// clang-format off
 const std::map<std::string, Accessor> kFields = {
-    Field("ParticipantCount", &Ctx::ParticipantCount),
-    Field("ParseResults", &Ctx::ParseResults),
-    Field("ScheduleTotalDays", &Ctx::ScheduleTotalDays),
-    Field("PersonnelDays", &Ctx::PersonnelDays),
-    Field("PersonnelGrants", &Ctx::PersonnelGrants),
-    Field("TotalPersonnelCount", &Ctx::TotalPersonnelCount),
-    Field("FinancialTable", &Ctx::FinancialTable),
-    Field("FinancialTotals", &Ctx::FinancialTotals),
-    Field("OverheadValues", &Ctx::OverheadValues),
-    Field("EquipmentInKindSums", &Ctx::EquipmentInKindSums),
-    Field("EquipmentPurchasedSums", &Ctx::EquipmentPurchasedSums),
-    Field("MaterialsInKindSums", &Ctx::MaterialsInKindSums),
-    Field("MaterialsPurchasedSums", &Ctx::MaterialsPurchasedSums),
-    Field("CapitalEquipmentInKindSums", &Ctx::CapitalEquipmentInKindSums),
-    Field("CapitalEquipmentPurchasedSums", &Ctx::CapitalEquipmentPurchasedSums),
-    Field("SpecialItemCount", &Ctx::SpecialItemCount),
-    Field("OdcInKindSums", &Ctx::OdcInKindSums),
-    Field("OdcPurchasedSums", &Ctx::OdcPurchasedSums),
-    Field("TotalGrants", &Ctx::TotalGrants),
-    Field("ProjectTotalCost", &Ctx::ProjectTotalCost),
-    Field("ProjectType", &Ctx::ProjectType),
-    Field("SpecialSeries", &Ctx::SpecialSeries),
-    Field("RequireCategoryOne", &Ctx::RequireCategoryOne),
-    Field("ApplyGrantNorms", &Ctx::ApplyGrantNorms),
-    Field("ProjectDurationMonths", &Ctx::ProjectDurationMonths),
-    Field("ProjectDurationQuarters", &Ctx::ProjectDurationQuarters),
-    Field("ProjectDurationYears", &Ctx::ProjectDurationYears),
-};
+    KV_FIGURE(ParticipantCount), KV_FIGURE(ParseResults), KV_FIGURE(ScheduleTotalDays),
+    KV_FIGURE(PersonnelDays), KV_FIGURE(PersonnelGrants), KV_FIGURE(TotalPersonnelCount),
+    KV_FIGURE(FinancialTable), KV_FIGURE(FinancialTotals), KV_FIGURE(OverheadValues),
+    KV_FIGURE(EquipmentInKindSums), KV_FIGURE(EquipmentPurchasedSums),
+    KV_FIGURE(MaterialsInKindSums), KV_FIGURE(MaterialsPurchasedSums),
+    KV_FIGURE(CapitalEquipmentInKindSums), KV_FIGURE(CapitalEquipmentPurchasedSums),
+    KV_FIGURE(SpecialItemCount), KV_FIGURE(OdcInKindSums), KV_FIGURE(OdcPurchasedSums),
+    KV_FIGURE(TotalGrants), KV_FIGURE(ProjectTotalCost), KV_FIGURE(ProjectType),
+    KV_FIGURE(SpecialSeries), KV_FIGURE(RequireCategoryOne), KV_FIGURE(ApplyGrantNorms),
+    KV_FIGURE(ProjectDurationMonths), KV_FIGURE(ProjectDurationQuarters),
+    KV_FIGURE(ProjectDurationYears)};
+// clang-format on
+#undef KV_FIGURE
 
 // The figures that paths name, in order.
 Leaves Figures(Ctx& ctx, const std::string& paths) {
@@ -340,12 +313,11 @@ Leaves Figures(Ctx& ctx, const std::string& paths) {
     const Strings tokens = Words(spaced);
     std::vector<Step> steps;
     for (const auto& t : std::span(tokens).subspan(1)) {
-      if (t[0] == '.')
-        steps.push_back({t.substr(1)});
-      else if (t[0] == '(' && !steps.empty())
-        steps.back().index = std::stoi(t.substr(1));
+      const bool name = t[0] == '.', index = !name && t != "[*]";
+      if (t[0] == '(')
+        steps.at(steps.size() - 1).index = std::stoi(t.substr(1));
       else
-        steps.push_back({"", t == "[*]" ? -1 : std::stoi(t.substr(1))});
+        steps.push_back({name ? t.substr(1) : "", index ? std::stoi(t.substr(1)) : -1});
     }
     const std::size_t before = leaves.size();
     if (kFields.contains(tokens.at(0))) kFields.at(tokens[0])(ctx, steps, leaves);
@@ -356,18 +328,8 @@ Leaves Figures(Ctx& ctx, const std::string& paths) {
 
 Strings Shown(const Leaves& leaves) {
   Strings shown;
-  for (const auto& leaf : leaves) {
-    shown.push_back(std::visit(
-        [](auto* v) -> std::string {
-          std::ostringstream out;
-          if constexpr (std::is_same_v<decltype(v), std::string*>)
-            out << *v;
-          else
-            out << std::setprecision(12) << static_cast<double>(*v);
-          return out.str();
-        },
-        leaf));
-  }
+  for (const auto& leaf : leaves)
+    shown.push_back(std::visit([](auto* v) { return Show(v); }, leaf));
   return shown;
 }
 // "PATHS = VALUES": the figures and the values as they would show.
@@ -379,24 +341,15 @@ std::pair<Leaves, Strings> FiguresAndValues(Ctx& ctx, const std::string& rest) {
   if (leaves.size() == 1 && std::holds_alternative<std::string*>(leaves[0]))
     return {leaves, {text}};
   Strings values;
-  for (double number : Numbers(text)) values.push_back(Shown({&number})[0]);
+  for (double number : Numbers(text)) values.push_back(Show(&number));
   return {leaves, values};
 }
 // One value sets every figure named.
 void SetFigures(Ctx& ctx, const std::string& rest) {
   const auto [leaves, values] = FiguresAndValues(ctx, rest);
   if (values.size() != 1 && values.size() != leaves.size()) Malformed("values for " + rest);
-  for (std::size_t i = 0; i < leaves.size(); ++i) {
-    const std::string& value = values[values.size() == 1 ? 0 : i];
-    std::visit(
-        [&](auto* v) {
-          if constexpr (std::is_same_v<decltype(v), std::string*>)
-            *v = value;
-          else
-            *v = static_cast<std::remove_pointer_t<decltype(v)>>(std::stod(value));
-        },
-        leaves[i]);
-  }
+  for (std::size_t i = 0; i < leaves.size(); ++i)
+    std::visit([&](auto* v) { Assign(v, values[values.size() == 1 ? 0 : i]); }, leaves[i]);
 }
 
 // ---- The phases ----
@@ -413,20 +366,16 @@ struct Phase {
   bool document;  // the plan is opened; else the checks read only the figures set
   bool facts;     // the run knows the plan's participants and duration before it
 };
+// clang-format off
 const std::map<std::string, Phase> kPhases = {
-    {"structure", {validate::StructureCheck, true, false}},
-    {"schedule", {validate::ParseTechnicalSchedule, true, true}},
-    {"personnel", {validate::ParsePersonnelCommitments, true, true}},
-    {"financial", {validate::ParseFinancialTables, true, true}},
-    {"cost-tables", {ParseCostTables, true, true}},
-    {"consistency", {validate::InterTableConsistency, false, false}},
-    {"man-days", {validate::ManDaysConsistency, false, false}},
-    {"grants", {validate::GrantsConsistency, false, false}},
-    {"funds", {validate::FundsConsistency, false, false}},
+    {"structure", {validate::StructureCheck, true, false}}, {"schedule", {validate::ParseTechnicalSchedule, true, true}},
+    {"personnel", {validate::ParsePersonnelCommitments, true, true}}, {"financial", {validate::ParseFinancialTables, true, true}},
+    {"cost-tables", {ParseCostTables, true, true}}, {"consistency", {validate::InterTableConsistency, false, false}},
+    {"man-days", {validate::ManDaysConsistency, false, false}}, {"grants", {validate::GrantsConsistency, false, false}},
+    {"funds", {validate::FundsConsistency, false, false}}, {"norms", {validate::FundingNorms, false, false}},
     {"procurement-consistency", {validate::ProcurementConsistency, false, false}},
-    {"odc-consistency", {validate::OtherCostsConsistency, false, false}},
-    {"norms", {validate::FundingNorms, false, false}},
-};
+    {"odc-consistency", {validate::OtherCostsConsistency, false, false}}};
+// clang-format on
 
 // kv's own word processor with one operation failing as a stopped one does.
 class FailingApp : public word::ForwardingApplication {
@@ -441,8 +390,10 @@ class FailingApp : public word::ForwardingApplication {
   int ColumnsCount(word::TableId t) const override {
     return Stop("ColumnsCount"), ForwardingApplication::ColumnsCount(t);
   }
-  static bool Knows(const std::string& name) {
-    return name == "GoToNext" || name == "GoTo" || name == "Tables1" || name == "ColumnsCount";
+  static std::function<std::unique_ptr<word::WordApplication>()> Over(const std::string& name) {
+    if (name != "GoToNext" && name != "GoTo" && name != "Tables1" && name != "ColumnsCount")
+      Malformed("no operation " + name);
+    return [name] { return std::make_unique<FailingApp>(name); };
   }
 
  private:
@@ -454,10 +405,15 @@ class FailingApp : public word::ForwardingApplication {
 
 // ---- Running a scenario ----
 
+const std::map<std::string, Op<Ctx>> kRunOps = {
+    {"set", {0, [](Ctx& c, W, Txt t) { SetFigures(c, t); }}},
+    {"participants", {1, [](Ctx& c, W w, Txt) { c.SetParticipantCount(std::stoi(w[0])); }}},
+    {"word-fails",
+     {1, [](Ctx& c, W w, Txt) { c.Document.CreateWordApp = FailingApp::Over(w[0]); }}}};
+
 const std::set<std::string> kFound = {"error", "warning", "info", "box", "question", "mark"};
-const std::set<std::string> kOtherKeywords = {
-    "phase",  "set",   "participants", "word-fails", "answer", "file",      "args",
-    "passes", "fails", "figure",       "same",       "log",    "log-absent"};
+const std::set<std::string> kOtherKeywords = {"phase", "answer", "file", "args", "passes",
+                                              "fails", "figure", "same", "log",  "log-absent"};
 
 struct Outcome {
   bool passed = false;
@@ -508,18 +464,6 @@ Outcome Collect(const PhaseRun& run, bool passed) {
     o.found["mark"].push_back(std::to_string(m.table) + " " + std::to_string(m.row) + " " +
                               std::to_string(m.column) + " " + colours.at(m.colour));
   return o;
-}
-
-void SetUp(Ctx& ctx, const Phase& phase, const WorkPlan& plan, const Scenario& s) {
-  if (phase.facts) SetPlanFacts(ctx, plan);
-  if (!phase.document) ctx.SetParticipantCount(plan.participants);
-  for (const auto& line : s.lines) {
-    if (line.keyword == "set") SetFigures(ctx, line.rest);
-    if (line.keyword == "participants") ctx.SetParticipantCount(std::stoi(line.rest));
-    if (line.keyword == "word-fails" && !FailingApp::Knows(line.rest)) Malformed(line.rest);
-    if (line.keyword == "word-fails")
-      ctx.Document.CreateWordApp = [op = line.rest] { return std::make_unique<FailingApp>(op); };
-  }
 }
 
 // The expected lines of one keyword in order; marks by their table's number.
@@ -575,7 +519,9 @@ void RunScenario(const Scenario& s) {
   }
   if (!kPhases.contains(name)) Malformed("no phase " + name);
   PhaseRun run(plan.russian, Last(s, "answer", "no") == "yes");
-  SetUp(run.ctx, kPhases.at(name), plan, s);
+  if (kPhases.at(name).facts) SetPlanFacts(run.ctx, plan);
+  if (!kPhases.at(name).document) run.ctx.SetParticipantCount(plan.participants);
+  Apply(kRunOps, s, run.ctx);
   EXPECT_TRUE(!kPhases.at(name).document || run.Open(doc));
   Outcome o = Collect(run, kPhases.at(name).run(run.ctx));
   Check(s, o, &run.ctx, doc);
@@ -609,7 +555,8 @@ void ReadFile(const fs::path& file, std::vector<Scenario>& all) {
     const Line line{text.substr(0, space), text.substr(std::min(space + 1, text.size())), where};
     auto& target = all.size() > first ? all.back().lines : blocks[block];
     const bool known = kPlanOps.contains(line.keyword) || kDocOps.contains(line.keyword) ||
-                       kFound.contains(line.keyword) || kOtherKeywords.contains(line.keyword);
+                       kRunOps.contains(line.keyword) || kFound.contains(line.keyword) ||
+                       kOtherKeywords.contains(line.keyword);
     if (line.keyword == "scenario")
       all.push_back({TestName(file, line.rest), blocks[""], ""});
     else if (line.keyword == "define" && all.size() == first)
@@ -646,9 +593,6 @@ std::vector<Scenario> ReadScenarios() {
       all.push_back({TestName(file, "unreadable"), {}, e.what()});
     }
   }
-  std::set<std::string> names;
-  for (auto& s : all)
-    if (!names.insert(s.name).second) s = {s.name + "_again", {}, "two scenarios named " + s.name};
   if (all.empty()) all.push_back({"none", {}, "no scenarios in " + folder.string()});
   return all;
 }
