@@ -443,6 +443,8 @@ Outcome RunProgram(const Scenario& s, const Doc& doc) {
   for (const auto& [kind, key] :
        {std::pair{"error", "errors"}, {"warning", "warnings"}, {"info", "info"}})
     o.found[kind] = report[key].get<Strings>();
+  if (run.err.find("Is this a Project Development Grant?") != std::string::npos)
+    o.found["question"].push_back(run.err);  // piped input is never asked
   return o;
 }
 
@@ -531,12 +533,10 @@ void RunScenario(const Scenario& s) {
 
 std::string TestName(const fs::path& file, const std::string& title) {
   std::string name = file.stem().string() + "_";
-  for (char c : title) {
-    if (std::isalnum(static_cast<unsigned char>(c)))
-      name += c;
-    else if (name.back() != '_')
-      name += '_';
-  }
+  for (char c : title)
+    name += std::isalnum(static_cast<unsigned char>(c)) ? std::string(1, c)
+            : name.back() == '_'                        ? ""
+                                                        : "_";
   return name;
 }
 
@@ -605,24 +605,18 @@ class PhaseScenario : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(PhaseScenario, FindsWhatItMust) {
   ASSERT_EQ(GetParam().malformed, "");
-  try {
-    RunScenario(GetParam());
-  } catch (const std::invalid_argument& e) {
-    FAIL() << "malformed scenario: " << e.what();
-  }
+  RunScenario(GetParam());  // a malformed line throws, which fails the case
 }
 INSTANTIATE_TEST_SUITE_P(Scenarios, PhaseScenario, ::testing::ValuesIn(ReadScenarios()),
                          [](const auto& info) { return info.param.name; });
 
 TEST(QuarterLists, CountTheQuartersOrRefuse) {
-  const std::pair<std::string, int> cases[] = {{"1-4", 4},      {"1,3-5", 4},
-                                               {"2, 4", 2},     {"1–2", 2},
-                                               {"3-3", -1},     {"4-2", -1},
-                                               {"0", -1},       {"1,1", -1},
-                                               {"2-9", -1},     {"9", -1},
-                                               {"", -1},        {"1,,2", -1},
-                                               {"1-99999", -1}, {std::string(200, '7'), -1},
-                                               {"1—3,8", 4}};
+  // clang-format off
+  const std::pair<std::string, int> cases[] = {
+      {"1-4", 4}, {"1,3-5", 4}, {"2, 4", 2}, {"1–2", 2}, {"3-3", -1}, {"4-2", -1}, {"0", -1},
+      {"1,1", -1}, {"2-9", -1}, {"9", -1}, {"", -1}, {"1,,2", -1}, {"1-99999", -1},
+      {std::string(200, '7'), -1}, {"1—3,8", 4}};
+  // clang-format on
   PhaseRun phase;
   phase.ctx.ProjectDurationQuarters = 8;
   std::array<bool, 21> quarters{};
