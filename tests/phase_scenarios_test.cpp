@@ -160,6 +160,10 @@ void AddExpense(WorkPlan& p, std::size_t institution, const std::string& text) {
   p.expenses[institution].push_back(line);
 }
 
+// INSTITUTION (from 0) CATEGORY (1 to 4) NTH (from 1)
+Person& PersonAt(WorkPlan& p, W w) {
+  return p.personnel.at(N(w[0])).categories.at(N(w[1]) - 1).at(N(w[2]) - 1);
+}
 InstitutionStaff Staff(const WorkPlan& p, Txt kind) {
   return kind == "empty" ? InstitutionStaff{} : DefaultStaff(p.russian);
 }
@@ -173,8 +177,9 @@ struct Op {
 const std::map<std::string, Op<WorkPlan>> kPlanOps = {
     {"plan", {0, [](WorkPlan& p, W, Txt t) { ApplyPlanWords(p, t); }}},
     {"task", {0, [](WorkPlan& p, W, Txt t) { p.schedule.push_back(Task(t)); }}},
-    {"staff", {0, [](WorkPlan& p, W, Txt t) { for (const auto& w : Words(t)) p.personnel.push_back(Staff(p, w)); }}},
-    {"person", {3, [](WorkPlan& p, W w, Txt t) { SetPerson(p.personnel.at(N(w[0])).categories.at(N(w[1]) - 1).at(N(w[2]) - 1), t); }}},
+    {"staff", {0, [](WorkPlan& p, W, Txt t) {
+       for (Txt w : Words(t)) p.personnel.push_back(Staff(p, w)); }}},
+    {"person", {3, [](WorkPlan& p, W w, Txt t) { SetPerson(PersonAt(p, w), t); }}},
     {"expense", {1, [](WorkPlan& p, W w, Txt t) { AddExpense(p, N(w[0]), t); }}}};
 // clang-format on
 
@@ -197,6 +202,19 @@ void EraseRange(V& items, Txt from, Txt to, int base) {
   };
   if (at(from) <= at(to.empty() ? from : to)) items.erase(at(from), at(to.empty() ? from : to) + 1);
 }
+std::vector<Block>& B(Doc& d, W w) {
+  return d.Body(w.at(0));
+}
+CellGrid& G(Doc& d, W w) {
+  return Grid(d, w.at(0));
+}
+std::vector<Block> BodyOf(Txt id, Txt planWords) {
+  WorkPlan other;
+  return BuildWorkPlan(ApplyPlanWords(other, planWords)).Body(id);
+}
+void DropFirstColumn(CellGrid& grid) {
+  for (std::size_t row = 0; row + 1 < grid.size(); ++row) grid[row].erase(grid[row].begin());
+}
 void InsertRow(CellGrid& grid, std::size_t at, Strings row) {
   grid.insert(grid.begin() + static_cast<long>(at) - 1, std::move(row));
 }
@@ -208,19 +226,22 @@ const std::map<std::string, Op<Doc>> kDocOps = {
     {"swap", {2, [](Doc& d, W w, Txt) { std::swap(d[w[0]], d[w[1]]); }}},
     {"retitle", {1, [](Doc& d, W w, Txt t) { d[w[0]].heading = t; }}},
     {"copy", {2, [](Doc& d, W w, Txt) { d.Body(w[1]) = d.Body(w[0]); }}},
-    {"body-from", {1, [](Doc& d, W w, Txt t) { WorkPlan o; d.Body(w[0]) = BuildWorkPlan(ApplyPlanWords(o, t)).Body(w[0]); }}},
-    {"line", {2, [](Doc& d, W w, Txt t) { d.Body(w[0]).at(N(w[1])) = Paragraph(t); }}},
-    {"insert", {2, [](Doc& d, W w, Txt t) { d.Body(w[0]).insert(d.Body(w[0]).begin() + std::stol(w[1]), Paragraph(t)); }}},
-    {"add", {1, [](Doc& d, W w, Txt t) { d.Body(w[0]).push_back(Paragraph(t)); }}},
-    {"add-table", {1, [](Doc& d, W w, Txt t) { d.Body(w[0]).push_back(Table({Words(t)})); }}},
-    {"repeat", {2, [](Doc& d, W w, Txt) { d.Body(w[0]).push_back(d.Body(w[0]).at(N(w[1]))); }}},
-    {"erase", {2, [](Doc& d, W w, Txt t) { EraseRange(d.Body(w[0]), w[1], t, 0); }}},
-    {"cell", {3, [](Doc& d, W w, Txt t) { Grid(d, w[0]).at(N(w[1]) - 1).at(N(w[2]) - 1) = t; }}},
-    {"rows-erase", {2, [](Doc& d, W w, Txt t) { EraseRange(Grid(d, w[0]), w[1], t, 1); }}},
-    {"row-copy", {3, [](Doc& d, W w, Txt) { InsertRow(Grid(d, w[0]), N(w[2]), Grid(d, w[0]).at(N(w[1]) - 1)); }}},
-    {"row-blank", {2, [](Doc& d, W w, Txt) { InsertRow(Grid(d, w[0]), N(w[1]), Strings(Grid(d, w[0]).at(N(w[1]) - 1).size())); }}},
-    {"cell-add", {2, [](Doc& d, W w, Txt) { Grid(d, w[0]).at(N(w[1]) - 1).emplace_back(); }}},
-    {"column-drop", {1, [](Doc& d, W w, Txt) { for (auto& row : Grid(d, w[0])) if (&row != &Grid(d, w[0]).back()) row.erase(row.begin()); }}}};
+    {"body-from", {1, [](Doc& d, W w, Txt t) { B(d, w) = BodyOf(w[0], t); }}},
+    {"line", {2, [](Doc& d, W w, Txt t) { B(d, w).at(N(w[1])) = Paragraph(t); }}},
+    {"insert", {2, [](Doc& d, W w, Txt t) {
+       B(d, w).insert(B(d, w).begin() + std::stol(w[1]), Paragraph(t)); }}},
+    {"add", {1, [](Doc& d, W w, Txt t) { B(d, w).push_back(Paragraph(t)); }}},
+    {"add-table", {1, [](Doc& d, W w, Txt t) { B(d, w).push_back(Table({Words(t)})); }}},
+    {"repeat", {2, [](Doc& d, W w, Txt) { B(d, w).push_back(B(d, w).at(N(w[1]))); }}},
+    {"erase", {2, [](Doc& d, W w, Txt t) { EraseRange(B(d, w), w[1], t, 0); }}},
+    {"cell", {3, [](Doc& d, W w, Txt t) { G(d, w).at(N(w[1]) - 1).at(N(w[2]) - 1) = t; }}},
+    {"rows-erase", {2, [](Doc& d, W w, Txt t) { EraseRange(G(d, w), w[1], t, 1); }}},
+    {"row-copy", {3, [](Doc& d, W w, Txt) {
+       InsertRow(G(d, w), N(w[2]), G(d, w).at(N(w[1]) - 1)); }}},
+    {"row-blank", {2, [](Doc& d, W w, Txt) {
+       InsertRow(G(d, w), N(w[1]), Strings(G(d, w).at(N(w[1]) - 1).size())); }}},
+    {"cell-add", {2, [](Doc& d, W w, Txt) { G(d, w).at(N(w[1]) - 1).emplace_back(); }}},
+    {"column-drop", {1, [](Doc& d, W w, Txt) { DropFirstColumn(G(d, w)); }}}};
 // clang-format on
 
 template <typename X>
@@ -368,13 +389,18 @@ struct Phase {
 };
 // clang-format off
 const std::map<std::string, Phase> kPhases = {
-    {"structure", {validate::StructureCheck, true, false}}, {"schedule", {validate::ParseTechnicalSchedule, true, true}},
-    {"personnel", {validate::ParsePersonnelCommitments, true, true}}, {"financial", {validate::ParseFinancialTables, true, true}},
-    {"cost-tables", {ParseCostTables, true, true}}, {"consistency", {validate::InterTableConsistency, false, false}},
-    {"man-days", {validate::ManDaysConsistency, false, false}}, {"grants", {validate::GrantsConsistency, false, false}},
-    {"funds", {validate::FundsConsistency, false, false}}, {"norms", {validate::FundingNorms, false, false}},
+    {"structure", {validate::StructureCheck, true, false}},
+    {"schedule", {validate::ParseTechnicalSchedule, true, true}},
+    {"personnel", {validate::ParsePersonnelCommitments, true, true}},
+    {"financial", {validate::ParseFinancialTables, true, true}},
+    {"cost-tables", {ParseCostTables, true, true}},
+    {"consistency", {validate::InterTableConsistency, false, false}},
+    {"man-days", {validate::ManDaysConsistency, false, false}},
+    {"grants", {validate::GrantsConsistency, false, false}},
+    {"funds", {validate::FundsConsistency, false, false}},
     {"procurement-consistency", {validate::ProcurementConsistency, false, false}},
-    {"odc-consistency", {validate::OtherCostsConsistency, false, false}}};
+    {"odc-consistency", {validate::OtherCostsConsistency, false, false}},
+    {"norms", {validate::FundingNorms, false, false}}};
 // clang-format on
 
 // kv's own word processor with one operation failing as a stopped one does.
