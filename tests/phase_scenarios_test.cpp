@@ -215,12 +215,18 @@ std::vector<Block> BodyOf(Txt id, Txt planWords) {
 void DropFirstColumn(CellGrid& grid) {
   for (std::size_t row = 0; row + 1 < grid.size(); ++row) grid[row].erase(grid[row].begin());
 }
+// The plans with mistakes of every colour the builder keeps.
+Doc Preset(Txt name) {
+  if (name != "personnel-mistakes" && name != "cost-mistakes") Malformed("no preset " + name);
+  return name == "cost-mistakes" ? PlanWithCostMistakes() : PlanWithPersonnelMistakes();
+}
 void InsertRow(CellGrid& grid, std::size_t at, Strings row) {
   grid.insert(grid.begin() + static_cast<long>(at) - 1, std::move(row));
 }
 
 // clang-format off
 const std::map<std::string, Op<Doc>> kDocOps = {
+    {"preset", {1, [](Doc& d, W w, Txt) { d = Preset(w[0]); }}},
     {"drop", {1, [](Doc& d, W w, Txt) { d.Remove(w[0]); }}},
     {"end-after", {1, [](Doc& d, W w, Txt) { d.EndAfter(w[0]); }}},
     {"swap", {2, [](Doc& d, W w, Txt) { std::swap(d[w[0]], d[w[1]]); }}},
