@@ -44,6 +44,14 @@ Marks PhaseRun::MarkedCells(int tableOffset) const {
   return marks;
 }
 
+void SetPlanFacts(validate::RunContext& ctx, const WorkPlan& plan) {
+  ctx.ProjectNumber = plan.projectNumber;
+  ctx.SetParticipantCount(plan.participants);
+  ctx.ProjectDurationMonths = static_cast<std::int16_t>(plan.months);
+  ctx.ProjectDurationQuarters = static_cast<std::int16_t>(plan.Quarters());
+  ctx.ProjectDurationYears = static_cast<std::int16_t>(plan.Years());
+}
+
 std::map<std::string, std::string> PackageEntries(const std::string& path) {
   int error = 0;
   std::unique_ptr<zip_t, decltype(&zip_discard)> archive(zip_open(path.c_str(), ZIP_RDONLY, &error),

@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,13 +19,10 @@
 namespace kv::testing {
 
 using Strings = std::vector<std::string>;
-// A shaded cell: table, row, column, colour index; the colours, and how the error list
-// names the cells of each.
+// A shaded cell: table, row, column, colour index; the colours.
 using Mark = std::tuple<int, int, int, int>;
 using Marks = std::vector<Mark>;
 constexpr int kRed = 6, kYellow = 7, kGreen = 11;
-inline const std::string kUnreadable = "Unrecognizable or misplaced text in cells";
-inline const std::string kValues = "Incorrect values in cells";
 
 // The messages of a list in order.
 Strings MessageLines(const report::msg_handler& list);
@@ -56,33 +51,9 @@ class PhaseRun {
   validate::RunContext ctx;
 };
 
-// The fixture of one phase's tests: Parse opens a plan in a fresh run that knows what the
-// structure check found in it (participants and duration), lets `setup` change the run
-// and runs the phase.
-template <bool (*Phase)(validate::RunContext&)>
-class PhaseTest : public ::testing::Test {
- protected:
-  using Setup = std::function<void(validate::RunContext&)>;
-  bool Parse(const WorkPlanDocument& doc, const WorkPlan& plan = {}, const Setup& setup = {}) {
-    run_ = std::make_unique<PhaseRun>(plan.russian);
-    ctx().ProjectNumber = plan.projectNumber;
-    ctx().SetParticipantCount(plan.participants);
-    ctx().ProjectDurationMonths = static_cast<std::int16_t>(plan.months);
-    ctx().ProjectDurationQuarters = static_cast<std::int16_t>(plan.Quarters());
-    ctx().ProjectDurationYears = static_cast<std::int16_t>(plan.Years());
-    if (setup) setup(ctx());
-    EXPECT_TRUE(run_->Open(doc));
-    return Phase(ctx());
-  }
-  bool Parse(const WorkPlan& plan = {}, const Setup& setup = {}) {
-    return Parse(BuildWorkPlan(plan), plan, setup);
-  }
-  PhaseRun& run() { return *run_; }
-  validate::RunContext& ctx() { return run_->ctx; }
-
- private:
-  std::unique_ptr<PhaseRun> run_;
-};
+// What the structure check found in the plan (project number, participants, duration)
+// as a run that goes on to a later phase knows it.
+void SetPlanFacts(validate::RunContext& ctx, const WorkPlan& plan);
 
 // Every entry of a package by name, unpacked.
 std::map<std::string, std::string> PackageEntries(const std::string& path);
