@@ -106,6 +106,12 @@ class Service {
     const std::size_t threads = std::min(options.jobs + options.queue + 4, 512);
     server_.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     server_.set_keep_alive_timeout(2);
+    // The library listens with a backlog of five: a burst of uploads overflows it and the
+    // kernel drops their connections. Its socket is seen here, before it is bound.
+    server_.set_socket_options([this](socket_t sock) {
+      httplib::default_socket_options(sock);
+      listeningSocket_ = sock;
+    });
     server_.set_payload_max_length(limit_ + kFormOverhead);
     // A client that waits before sending its body learns of a refusal before sending it.
     server_.set_expect_100_continue_handler([this](const auto& req, auto& res) {
@@ -130,6 +136,7 @@ class Service {
                 << std::endl;
       return 2;
     }
+    ::listen(listeningSocket_, SOMAXCONN);
     std::thread listening([this] { server_.listen_after_bind(); });
     std::cout << "kv serve: listening on http://" << options_.host << ":" << port << "/"
               << std::endl;
@@ -378,6 +385,7 @@ class Service {
   Store store_;
   WorkerPool pool_;
   std::mutex logMutex_;
+  socket_t listeningSocket_ = -1;
   httplib::Server server_;
 };
 
