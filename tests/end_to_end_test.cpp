@@ -5,12 +5,16 @@
 #include <regex>
 
 #include "support/golden_run.h"
+#include "support/kv_runner.h"
+#include "support/temp_dir.h"
 
 namespace kv::testing {
 namespace {
 
+class GoldenRun : public ::testing::TestWithParam<std::string> {};
+
 TEST_P(GoldenRun, MatchesItsGoldenFile) {
-  Check();
+  CheckGoldenRun(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, GoldenRun, ::testing::ValuesIn(CaseNames("runs")), CaseTestName);

@@ -4,8 +4,10 @@
 namespace kv::testing {
 namespace {
 
+class GoldenRun : public ::testing::TestWithParam<std::string> {};
+
 TEST_P(GoldenRun, MatchesItsGoldenFile) {
-  Check();
+  CheckGoldenRun(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(DocRuns, GoldenRun, ::testing::ValuesIn(CaseNames("runs-doc")),

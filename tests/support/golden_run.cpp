@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <pugixml.hpp>
 #include <regex>
 #include <sstream>
@@ -14,13 +15,17 @@
 
 #include "convert/soffice.h"
 #include "support/docx_builder.h"
+#include "support/kv_runner.h"
 #include "support/phase_run.h"
+#include "support/temp_dir.h"
 #include "support/work_plan_builder.h"
 
 namespace kv::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>;              // relative name: bytes
+using Case = std::map<std::string, std::vector<std::string>>;  // key: its lines, in order
 const fs::path kTests = KV_SOURCE_DIR "/tests", kGolden = kTests / "golden";
 using namespace std::chrono_literals;
 
@@ -72,52 +77,43 @@ WorkPlanDocument BuiltPlan(const std::string& preset,
   return doc;
 }
 
+}  // namespace
+
 // Besides the built plans: "example:NAME" (a bundled sample), "unstructured" (opens, but
-// has none of the headings of a work plan) and "bare-ampersand" (malformed XML). A built
-// plan named .doc, or with the word "as=FORMAT", is made by LibreOffice from the .docx,
-// which stays beside it as NAME.docx for the copy's report.
-void SaveDocx(const std::string& preset, const std::vector<std::vector<std::string>>& words,
-              const std::string& path) {
+// has none of the headings of a work plan) and "bare-ampersand" (malformed XML). A plan
+// named .doc, or with the word "as=FORMAT", is made by LibreOffice from the .docx, which
+// stays beside it as NAME.docx for the copy's report.
+void SavePlan(const std::string& spec, const std::string& path) {
+  std::istringstream in(spec);
+  std::string preset, format = fs::path(path).extension() == ".doc" ? "doc" : "";
+  in >> preset;
+  std::vector<std::vector<std::string>> words;
+  for (std::string word; in >> word;) words.push_back(Fields(word));
+  for (const auto& f : words)
+    if (f[0] == "as") format = f.at(1);
+  const std::string docx = format.empty() ? path : path + ".docx";
+  fs::create_directories(fs::path(path).parent_path());
+  if (preset.starts_with("example:")) {
+    fs::copy_file(KV_SOURCE_DIR "/examples/" + preset.substr(8), path);
+    return;
+  }
   if (preset == "unstructured")
     DocxBuilder()
         .Paragraph("A project description without the headings of a work plan.")
         .Paragraph("Second paragraph.")
-        .Save(path);
+        .Save(docx);
   else if (preset == "bare-ampersand")
     DocxBuilder()
         .Paragraph("R&D")
         .Edit([](auto& xml) { xml.replace(xml.find("&amp;"), 5, "&"); })
-        .Save(path);
+        .Save(docx);
   else
-    BuiltPlan(preset, words).Save(path);
-}
-
-std::string Format(const std::string& path, const std::vector<std::vector<std::string>>& words) {
-  for (const auto& f : words)
-    if (f[0] == "as") return f.at(1);
-  return fs::path(path).extension() == ".doc" ? "doc" : "";
-}
-}  // namespace
-
-void SavePlan(const std::string& spec, const std::string& path) {
-  std::istringstream in(spec);
-  std::string preset;
-  in >> preset;
-  std::vector<std::vector<std::string>> words;
-  for (std::string word; in >> word;) words.push_back(Fields(word));
-  fs::create_directories(fs::path(path).parent_path());
-  const std::string format = Format(path, words);
-  if (preset.starts_with("example:")) {
-    fs::copy_file(KV_SOURCE_DIR "/examples/" + preset.substr(8), path);
-  } else if (format.empty()) {
-    SaveDocx(preset, words, path);
-  } else {
-    const TempDir scratch;
-    SaveDocx(preset, words, path + ".docx");
-    const auto made = word::ConvertDocument(path + ".docx", format, scratch.path(), 180s);
-    if (!made.ok) throw std::runtime_error(made.reason);
-    fs::rename(made.output, path);
-  }
+    BuiltPlan(preset, words).Save(docx);
+  if (format.empty()) return;
+  const TempDir scratch;
+  const auto made = word::ConvertDocument(docx, format, scratch.path(), 180s);
+  if (!made.ok) throw std::runtime_error(made.reason);
+  fs::rename(made.output, path);
 }
 
 namespace {
@@ -175,8 +171,8 @@ std::string Listing(const fs::path& folder, const std::string& prefix, const Fil
 }
 
 // The cells with a fill in document order ("shaded TABLE ROW COLUMN FILL"), and how many
-// runs of text are left to the spelling checker.
-std::string ShadedCells(const std::string& docx) {
+// runs of text kv left to the spelling checker (not said of a copy LibreOffice read back).
+std::string ShadedCells(const std::string& docx, bool readBack) {
   const std::string xml = PackageEntries(docx).at("word/document.xml");
   pugi::xml_document document;
   document.load_buffer(xml.data(), xml.size());
@@ -194,11 +190,13 @@ std::string ShadedCells(const std::string& docx) {
             found.node().child("w:tcPr").child("w:shd").attribute("w:fill").value() + "\n";
   }
   const auto spelt = document.select_nodes("//w:r[not(w:rPr/w:noProof)]").size();
-  return text + "runs checked for spelling: " + std::to_string(spelt) + "\n";
+  return readBack ? text : text + "runs checked for spelling: " + std::to_string(spelt) + "\n";
 }
 
-// A copy: the paragraphs typed above those the plan ends with, then its shaded cells.
-std::string CopyReport(const fs::path& copy, const fs::path& plan) {
+// A copy: the paragraphs typed above those the plan ends with (above the plan's first when
+// LibreOffice read the plan or the copy, and may have changed paragraphs further down),
+// then its shaded cells.
+std::string CopyReport(const fs::path& copy, const fs::path& plan, bool converted, bool readBack) {
   const auto typed = BodyParagraphs(copy);
   const bool readable = plan.extension() == ".docx" && fs::is_regular_file(plan);
   const auto own = readable ? BodyParagraphs(plan) : std::vector<std::string>{};
@@ -206,28 +204,28 @@ std::string CopyReport(const fs::path& copy, const fs::path& plan) {
   while (common < std::min(own.size(), typed.size()) &&
          own[own.size() - 1 - common] == typed[typed.size() - 1 - common])
     ++common;
-  return Joined({typed.begin(), typed.end() - static_cast<std::ptrdiff_t>(common)}) +
-         ShadedCells(copy);
+  auto end = typed.end() - static_cast<std::ptrdiff_t>(common);
+  if (converted && !own.empty()) end = std::find(typed.begin(), typed.end(), own.front());
+  return Joined({typed.begin(), end}) + ShadedCells(copy, readBack);
 }
 
-// The plan a copy was made from as a .docx: the one LibreOffice made the case's plan from,
-// else the plan as the case wrote it, else as the folder holds it.
-fs::path PlanOf(const std::string& copy, const fs::path& dir, const fs::path& written) {
-  const auto at = copy.rfind("-validated.");
-  const std::string plan = copy.substr(0, at) + copy.substr(at + 10);
-  for (const auto& path : {written / (plan + ".docx"), written / plan})
-    if (fs::exists(path)) return path;
-  return dir / plan;
-}
-
-// A .doc copy is read once LibreOffice has made a .docx of it again.
-std::string CopySection(const fs::path& copy, const fs::path& plan) {
-  if (copy.extension() == ".docx") return CopyReport(copy, plan);
+// A copy against the plan it was made from as a .docx: the one LibreOffice made the case's
+// plan from, else the plan as the case wrote it, else as the folder holds it. A .doc copy
+// is read once LibreOffice has made a .docx of it again.
+std::string CopySection(const std::string& name, const fs::path& dir, const fs::path& written) {
+  const auto at = name.rfind("-validated.");
+  const std::string planName = name.substr(0, at) + name.substr(at + 10);
+  const fs::path source = written / (planName + ".docx"), copy = dir / name;
+  const bool converted = fs::exists(source);
+  const fs::path plan = converted                        ? source
+                        : fs::exists(written / planName) ? written / planName
+                                                         : dir / planName;
+  if (copy.extension() == ".docx") return CopyReport(copy, plan, converted, false);
   if (!ReadFileBytes(copy).starts_with("\xD0\xCF\x11\xE0")) return "not a Word 97-2003 file\n";
   const TempDir scratch;
   const auto back = word::ConvertDocument(copy, "docx", scratch.path(), 180s);
   return "a Word 97-2003 file, read back as .docx:\n" +
-         (back.ok ? CopyReport(back.output, plan) : back.reason + "\n");
+         (back.ok ? CopyReport(back.output, plan, true, true) : back.reason + "\n");
 }
 
 std::string Titled(const std::string& title, const std::string& body) {
@@ -256,17 +254,95 @@ std::string Report(const KvRun& run, const fs::path& dir, const fs::path& writte
       text += Titled(name, LogText(ReadFileBytes(entry.path())));
     const bool copy = name.ends_with("-validated.docx") || name.ends_with("-validated.doc");
     if (copy && FileLine(entry.path(), name, before) != name)
-      text += Titled(name, CopySection(entry.path(), PlanOf(name, dir, written)));
+      text += Titled(name, CopySection(name, dir, written));
   }
   return text;
 }
 
+class CaseRun {
+ public:
+  explicit CaseRun(const std::string& name) : c(ReadCase(name)) {}
+
+  // <dir> and <tmp> in a case's line stand for the run's folders.
+  std::string Filled(const std::string& text) const {
+    return std::regex_replace(std::regex_replace(text, std::regex("<dir>"), dir.path().string()),
+                              std::regex("<tmp>"), tmp.path().string());
+  }
+  std::string Lines(const std::string& key) { return Filled(Joined(c[key])); }
+
+  // Writes the plans, runs the case's shell commands and keeps what the folder then holds.
+  int Prepare() {
+    for (const auto& plan : c["plan"]) {
+      const std::string path = plan.substr(0, plan.find(' '));
+      SavePlan(plan.substr(plan.find(' ') + 1), written / path);
+      fs::create_directories(fs::path(dir / path).parent_path());
+      fs::copy_file(written / path, dir / path);
+    }
+    const int status = Shell(dir.path(), Lines("before"));
+    before = Snapshot(dir.path());
+    return status;
+  }
+
+  // "signal NAME STAGE N": kv gets the signal once N of its engine folders hold STAGE ("in"
+  // while a .doc is converted on the way in, "out" while its copy goes back) and LibreOffice
+  // has had a moment to start. The ":" line keeps the watcher out of the "cd".
+  std::string Watcher() {
+    std::string text;
+    for (std::istringstream in(Lines("signal")); in;) {
+      std::string name, stage, count;
+      if (in >> name >> stage >> count)
+        text += ":\n(for i in $(seq 6000); do [ $(ls -d <tmp>/kv-engine-*/" + stage +
+                " 2>/dev/null | wc -l) -ge " + count +
+                " ] && break; sleep 0.02; done; sleep 0.3; " + "kill -" + name + " $$) &\n";
+    }
+    return Filled(text);
+  }
+
+  KvRun Run() {
+    std::vector<std::string> arguments, environment = {"TMPDIR=" + tmp.path().string()};
+    std::istringstream words(Lines("args"));
+    for (std::string word; words >> word;) arguments.push_back(word);
+    for (const auto& entry : c["env"]) environment.push_back(Filled(entry));
+    return RunKv({.workingFolder = dir.path().string(),
+                  .arguments = arguments,
+                  .environment = environment,
+                  .input = Joined(c["stdin"]),
+                  .before = Watcher() + Lines("last"),
+                  .output = c["stdout"].empty() ? "" : c["stdout"][0]});
+  }
+
+  // What the run left, its folders, the binary, the dates and the case's masks replaced.
+  std::string Left(const KvRun& run) {
+    const auto literal = [](const std::string& text) {
+      return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+    };
+    std::vector<std::pair<std::string, std::string>> masks = {
+        {literal(dir.path()), "<dir>"},
+        {literal(tmp.path()), "<tmp>"},
+        {literal(KV_BINARY), "<kv>"},
+        {R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)", "<date>"}};
+    for (const auto& mask : c["mask"])
+      masks.emplace_back(mask.substr(mask.find(' ') + 1), mask.substr(0, mask.find(' ')));
+    std::string text =
+        Report(run, dir.path(), written.path(), before) +
+        Titled("files", Listing(dir.path(), "", before) + Listing(tmp.path(), "tmp/", {}));
+    for (const auto& [pattern, replacement] : masks)
+      text = std::regex_replace(text, std::regex(pattern), replacement);
+    return text;
+  }
+
+  Case c;
+  TempDir dir, tmp, written;
+  Files before;
+};
+
 }  // namespace
 
-std::set<std::string> CaseNames(const std::string& folder) {
-  std::set<std::string> names;
+std::vector<std::string> CaseNames(const std::string& folder) {
+  std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(kTests / folder))
-    names.insert(folder + "/" + entry.path().filename().string());
+    names.push_back(folder + "/" + entry.path().filename().string());
+  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -275,101 +351,32 @@ std::string CaseTestName(const ::testing::TestParamInfo<std::string>& info) {
                             "_");
 }
 
-std::string GoldenRun::Filled(const std::string& text) const {
-  return std::regex_replace(std::regex_replace(text, std::regex("<dir>"), dir.path().string()),
-                            std::regex("<tmp>"), tmp.path().string());
-}
-
-std::string GoldenRun::Lines(const std::string& key) {
-  return Filled(Joined(c[key]));
-}
-
-// Writes the plans, runs the case's shell commands and keeps what the folder then holds.
-int GoldenRun::Prepare() {
-  for (const auto& plan : c["plan"]) {
-    const std::string path = plan.substr(0, plan.find(' '));
-    SavePlan(plan.substr(plan.find(' ') + 1), written / path);
-    fs::create_directories(fs::path(dir / path).parent_path());
-    fs::copy_file(written / path, dir / path);
-  }
-  const int status = Shell(dir.path(), Lines("before"));
-  before = Snapshot(dir.path());
-  return status;
-}
-
-// "signal NAME STAGE N": kv gets the signal once N of its engine folders in <tmp> hold
-// STAGE ("in" while a .doc is converted on the way in, "out" while its copy goes back) and
-// LibreOffice has had a moment to start. The ":" line keeps the watcher out of the "cd".
-std::string GoldenRun::Watcher() {
-  std::string text;
-  for (const auto& spec : c["signal"]) {
-    std::istringstream in(spec);
-    std::string name, stage, count;
-    in >> name >> stage >> count;
-    text += ":\n(for i in $(seq 6000); do [ $(ls -d <tmp>/kv-engine-*/" + stage +
-            " 2>/dev/null | wc -l) -ge " + count +
-            " ] && break; sleep 0.02; done; sleep 0.3; kill -" + name + " $$) &\n";
-  }
-  return Filled(text);
-}
-
-KvRun GoldenRun::Run() {
-  std::vector<std::string> arguments, environment = {"TMPDIR=" + tmp.path().string()};
-  std::istringstream words(Lines("args"));
-  for (std::string word; words >> word;) arguments.push_back(word);
-  for (const auto& entry : c["env"]) environment.push_back(Filled(entry));
-  return RunKv({.workingFolder = dir.path().string(),
-                .arguments = arguments,
-                .environment = environment,
-                .input = Joined(c["stdin"]),
-                .before = Watcher() + Lines("last"),
-                .output = c["stdout"].empty() ? "" : c["stdout"][0]});
-}
-
-// What the run left, its folders, the binary, the dates and the case's masks replaced.
-std::string GoldenRun::Left(const KvRun& run) {
-  const auto literal = [](const std::string& text) {
-    return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
-  };
-  std::vector<std::pair<std::string, std::string>> masks = {
-      {literal(dir.path()), "<dir>"},
-      {literal(tmp.path()), "<tmp>"},
-      {literal(KV_BINARY), "<kv>"},
-      {R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)", "<date>"}};
-  for (const auto& mask : c["mask"])
-    masks.emplace_back(mask.substr(mask.find(' ') + 1), mask.substr(0, mask.find(' ')));
-  std::string text =
-      Report(run, dir.path(), written.path(), before) +
-      Titled("files", Listing(dir.path(), "", before) + Listing(tmp.path(), "tmp/", {}));
-  for (const auto& [pattern, replacement] : masks)
-    text = std::regex_replace(text, std::regex(pattern), replacement);
-  return text;
-}
-
-void GoldenRun::Check() {
-  c = ReadCase(GetParam());
-  const int prepared = Prepare();
+void CheckGoldenRun(const std::string& name) {
+  CaseRun r(name);
+  const int prepared = r.Prepare();
   if (prepared == 77) GTEST_SKIP() << "the folder cannot be prepared here";
-  ASSERT_EQ(prepared, 0) << Joined(c["before"]);
-  const KvRun run = Run();
+  ASSERT_EQ(prepared, 0) << r.Lines("before");
+  const KvRun run = r.Run();
   // Nothing kv started outlives it: every LibreOffice of a run names <tmp>.
-  for (int i = 0; i < 50 && !ProcessesMentioning(tmp.path()).empty(); ++i)
+  const std::string tmp = r.tmp.path();
+  for (int i = 0; i < 50 && !ProcessesMentioning(tmp).empty(); ++i)
     std::this_thread::sleep_for(100ms);
-  EXPECT_EQ(ProcessesMentioning(tmp.path()), std::vector<pid_t>{});
-  // The chosen documents, and every file the run has no business with, keep their bytes.
-  for (const auto& [name, bytes] : before) {
-    const bool mayChange =
-        fs::path(name).filename() == "kv.log" || name.find("-validated.") != std::string::npos;
-    EXPECT_TRUE(mayChange || ReadFileBytes(dir / name) == bytes) << name << " changed";
+  EXPECT_EQ(ProcessesMentioning(tmp), std::vector<pid_t>{});
+  // The chosen documents, and every file the run has no business with, keep their bytes;
+  // what a killed kv left (.kvPID-N) may go.
+  for (const auto& [path, bytes] : r.before) {
+    const std::string file = fs::path(path).filename();
+    const bool mayChange = file == "kv.log" || file.starts_with(".kv") ||
+                           path.find("-validated.") != std::string::npos;
+    EXPECT_TRUE(mayChange || ReadFileBytes(r.dir / path) == bytes) << path << " changed";
   }
-  const std::string actual = Left(run), name = fs::path(GetParam()).filename(),
-                    golden = kGolden / name;
-  EXPECT_EQ(Shell(dir.path(), Lines("after")), 0);
+  const std::string actual = r.Left(run), golden = kGolden / fs::path(name).filename();
+  EXPECT_EQ(Shell(r.dir.path(), r.Lines("after")), 0);
   if (std::getenv("KV_UPDATE_GOLDEN") != nullptr) {
     std::ofstream(golden + ".tmp", std::ios::binary) << actual;
     fs::rename(golden + ".tmp", golden);
   } else {
-    EXPECT_EQ(ReadFileBytes(golden), actual) << "tests/golden/" << name << " differs";
+    EXPECT_EQ(ReadFileBytes(golden), actual) << golden << " differs";
   }
 }
 
