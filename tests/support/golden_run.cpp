@@ -283,18 +283,16 @@ class CaseRun {
     return status;
   }
 
-  // "signal NAME STAGE N": kv gets the signal once N of its engine folders hold STAGE ("in"
-  // while a .doc is converted on the way in, "out" while its copy goes back) and LibreOffice
-  // has had a moment to start. The ":" line keeps the watcher out of the "cd".
+  // "signal NAME STAGE N SECONDS": kv gets the signal SECONDS after N of its engine folders
+  // hold STAGE ("in" while a .doc is converted on the way in, "out" while its copy goes
+  // back). The ":" line keeps the watcher out of the "cd".
   std::string Watcher() {
     std::string text;
-    for (std::istringstream in(Lines("signal")); in;) {
-      std::string name, stage, count;
-      if (in >> name >> stage >> count)
-        text += ":\n(for i in $(seq 6000); do [ $(ls -d <tmp>/kv-engine-*/" + stage +
-                " 2>/dev/null | wc -l) -ge " + count +
-                " ] && break; sleep 0.02; done; sleep 0.3; " + "kill -" + name + " $$) &\n";
-    }
+    std::istringstream in(Lines("signal"));
+    for (std::string name, stage, count, delay; in >> name >> stage >> count >> delay;)
+      text += ":\n(for i in $(seq 6000); do [ $(ls -d <tmp>/kv-engine-*/" + stage +
+              " 2>/dev/null | wc -l) -ge " + count + " ] && break; sleep 0.02; done; sleep " +
+              delay + "; kill -" + name + " $$) &\n";
     return Filled(text);
   }
 
