@@ -1,0 +1,23 @@
+// Whole runs of kv as data: every tests/FOLDER/NAME (tests/runs; tests/runs-doc, which need
+// LibreOffice) says how the folder is made and how kv is started; tests/golden/NAME holds
+// what the run left: status, output, every kv.log, the typed findings and shaded cells of
+// each new copy, the files. KV_UPDATE_GOLDEN=1 rewrites the golden files instead.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kv::testing {
+
+// Writes the plan a case's "plan" line describes (after its file name) at `path`.
+void SavePlan(const std::string& spec, const std::string& path);
+
+// The cases of tests/FOLDER as "FOLDER/NAME", a test's name for one, and one run and
+// compared with its golden file.
+std::vector<std::string> CaseNames(const std::string& folder);
+std::string CaseTestName(const ::testing::TestParamInfo<std::string>& info);
+void CheckGoldenRun(const std::string& name);
+
+}  // namespace kv::testing
