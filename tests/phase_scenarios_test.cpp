@@ -15,6 +15,7 @@
 #include <variant>
 
 #include "docx/application.h"
+#include "support/case_table.h"
 #include "support/kv_runner.h"
 #include "support/phase_run.h"
 #include "support/work_plan_builder.h"
@@ -64,20 +65,6 @@ std::vector<double> Numbers(const std::string& text) {
 }
 std::size_t N(Txt number) {
   return std::stoul(number);
-}
-
-// Texts as written but for \t, \v, \n and \uHHHH (a character below U+0800 by its code).
-std::string Unescape(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : '\0';
-    const unsigned long code = c == 'u' ? std::stoul(text.substr(i + 1, 4), nullptr, 16) : 0;
-    if (code >= 0x80) out += static_cast<char>(0xC0 | code >> 6);
-    if (c == 'u') out += static_cast<char>(code < 0x80 ? code : 0x80 | (code & 0x3F));
-    if (c != 'u') out += c == 't' ? '\t' : c == 'v' ? '\v' : c == 'n' ? '\n' : c ? c : text[i];
-    i += c == 'u' ? 4 : 0;
-  }
-  return out;
 }
 
 // The first n words of a line and the text after them, verbatim but for one blank.

@@ -4,20 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
 
 #include "report/run_log.h"
+#include "support/case_table.h"
 
 namespace kv::text {
 namespace {
 
 const std::string kLists[] = {"errors", "warnings", "info"};
 
-// One line of tests/reporting_cases.txt: the parts of the call, the list and the message.
+// One line of tests/cases/reporting.tsv: the parts of the call, the list and the message.
 struct Case {
   std::vector<std::string> f;  // language, call, code, institution, text, text, list, message
   int Number(std::size_t k) const { return std::stoi(f.at(k)); }
@@ -41,18 +40,6 @@ struct Case {
   }
 };
 
-std::vector<Case> ReadCases() {
-  std::ifstream in(KV_SOURCE_DIR "/tests/reporting_cases.txt");
-  std::vector<Case> cases;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream fields(line + "|");
-    cases.emplace_back();
-    for (std::string field; std::getline(fields, field, '|');) cases.back().f.push_back(field);
-  }
-  return cases;
-}
-
 class ReportingTest : public ::testing::Test {
  protected:
   void Start(bool russian) {
@@ -74,7 +61,8 @@ class ReportingTest : public ::testing::Test {
 };
 
 TEST_F(ReportingTest, EachCodeGivesItsTextInItsList) {
-  for (const Case& c : ReadCases()) {
+  for (const auto& line : testing::ReadCases("reporting")) {
+    const Case c{line.fields};
     SCOPED_TRACE(c.f.at(7));
     Start(c.f[0] == "ru");
     c.Report(reporter);

@@ -1,11 +1,11 @@
 #include "support/case_table.h"
 
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 
+#include "support/temp_dir.h"
 #include "text/catalogue.h"
 
 namespace kv::testing {
@@ -71,9 +71,10 @@ std::string Unescape(const std::string& field) {
 }
 
 std::string ReadTestFile(const std::string& path) {
-  std::ifstream in(std::string(KV_SOURCE_DIR) + "/tests/" + path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read tests/" + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string full = std::string(KV_SOURCE_DIR) + "/tests/" + path;
+  if (!std::filesystem::is_regular_file(full))
+    throw std::runtime_error("cannot read tests/" + path);
+  return ReadFileBytes(full);
 }
 
 std::vector<Case> ReadTable(const std::string& path) {
